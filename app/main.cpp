@@ -1,0 +1,2 @@
+// PLACEHOLDER until start-up and the frame loop land.
+int main() { return 0; }

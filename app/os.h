@@ -1,0 +1,30 @@
+// The few operating-system services the program needs, behind functions of
+// our own. os_linux.cpp implements them for Linux; another system adds a file.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+// Wall-clock time of day in 100-nanosecond ticks (precise, not monotonic).
+std::uint64_t wallClockTicks();
+
+// A high-resolution relative sleep of `ticks` 100-nanosecond ticks. Returns
+// false when the high-resolution wait could not be made; the caller then falls
+// back to sleepMilliseconds.
+bool sleepTicksPrecise(std::uint64_t ticks);
+void sleepMilliseconds(std::uint32_t milliseconds);
+
+enum class OutputStatus {
+    Written,   // every byte was written
+    NoOutput,  // the process has no standard output
+    Failed,    // a real write failure: closed pipe, full disk, ...
+};
+
+// Writes `bytes` to standard output with one write and no buffering of our
+// own. `errorNumber` receives errno on failure.
+OutputStatus writeStandardOutput(std::string_view bytes, int& errorNumber);
+
+// Fills `buffer` from the operating system's random source. Returns 0 on
+// success, else a non-zero error code.
+int fillEntropy(std::span<std::uint8_t> buffer);

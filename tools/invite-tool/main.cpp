@@ -1,0 +1,43 @@
+// invite-tool: the command-line tool for the people who make the demo.
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "tools/invite-tool/command.h"
+
+namespace {
+void printHelp(std::ostream& out) {
+    out << "usage: invite-tool COMMAND [ARGS...]\n\ncommands:\n";
+    for (const Command& command : commands()) {
+        out << "  " << command.usage << "\n      " << command.summary << '\n';
+    }
+    out << "\ninvite-tool COMMAND --help shows one command's usage.\n";
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string_view> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        printHelp(std::cerr);
+        return 2;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        printHelp(std::cout);
+        return 0;
+    }
+    for (const Command& command : commands()) {
+        if (command.name != args[0]) continue;
+        const std::span<const std::string_view> rest(args.data() + 1, args.size() - 1);
+        for (std::string_view arg : rest) {
+            if (arg == "--help" || arg == "-h") {
+                std::cout << "usage: invite-tool " << command.usage << '\n'
+                          << command.summary << '\n';
+                return 0;
+            }
+        }
+        return command.run(rest);
+    }
+    std::cerr << "invite-tool: unknown command '" << args[0] << "'\n";
+    printHelp(std::cerr);
+    return 2;
+}
