@@ -161,13 +161,15 @@ MusicResult<Module> loadModule(std::span<const std::uint8_t> bytes) {
     for (int k = 0; k < SampleCount; ++k) {
         const std::size_t header = SampleHeaderOffset + SampleHeaderBytes * static_cast<std::size_t>(k);
         const SampleLayout layout = readSampleLayout(bytes, header);
-        if (offset > bytes.size()) {
+        // An empty sample holds no bytes, wherever it would start; after a
+        // truncated last sample the empty ones that follow start past the end.
+        if (offset > bytes.size() && layout.length > 0) {
             return error("sample " + std::to_string(k + 1) + " starts at byte " +
                          std::to_string(offset) + ", past the end of the module (" +
                          std::to_string(bytes.size()) + " bytes)");
         }
         SampleHeader& sample = module.samples[static_cast<std::size_t>(k + 1)];
-        sample.data = bytes.subspan(offset);
+        sample.data = bytes.subspan(std::min(offset, bytes.size()));
         sample.loopStart = static_cast<std::uint64_t>(layout.loopStart) * PositionOne;
         sample.loopLength = static_cast<std::uint64_t>(layout.loopLength) * PositionOne;
         // Bit 7 of the volume byte is ignored; anything above 64 is full volume.
