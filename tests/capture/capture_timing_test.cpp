@@ -9,6 +9,7 @@
 #include "tools/invite-tool/capture.h"
 #include "tools/invite-tool/capture_timeline.h"
 #include "tools/invite-tool/command_line.h"
+#include "tools/invite-tool/offscreen_demo.h"
 #include "tools/invite-tool/progress_bar.h"
 #include "tools/invite-tool/wav_file.h"
 
@@ -105,4 +106,40 @@ TEST(CaptureCommandLine, NumbersAreReadStrictly) {
     for (const char* bad : {"", "-1", "18446744073709551616", "1.5"}) {
         EXPECT_FALSE(parseSeed(bad)) << bad;
     }
+}
+
+TEST(SeededJitter, TheWholeStreamFollowsFromTheSeedAcrossReKeys) {
+    // 65536 bytes per key: 40000 words cross two re-keys.
+    constexpr int Words = 40000;
+    const auto stream = [](std::uint64_t seed) {
+        useJitterSeed(seed);
+        const std::shared_ptr<ThreadRandom> random = currentThreadRandom();
+        std::vector<std::uint32_t> words(Words);
+        for (std::uint32_t& word : words) word = random->nextWord();
+        return words;
+    };
+    const std::vector<std::uint32_t> first = stream(11);
+    EXPECT_EQ(stream(11), first);
+    const std::vector<std::uint32_t> other = stream(12);
+    // Different seeds differ in the first key and in every later one.
+    EXPECT_NE(std::vector<std::uint32_t>(other.begin(), other.begin() + 16),
+              std::vector<std::uint32_t>(first.begin(), first.begin() + 16));
+    EXPECT_NE(std::vector<std::uint32_t>(other.end() - 16, other.end()),
+              std::vector<std::uint32_t>(first.end() - 16, first.end()));
+
+    // Without a seed the operating system keys the generator afresh.
+    useJitterSeed(std::nullopt);
+    const std::shared_ptr<ThreadRandom> fresh = currentThreadRandom();
+    std::vector<std::uint32_t> words(16);
+    for (std::uint32_t& word : words) word = fresh->nextWord();
+    EXPECT_NE(words, std::vector<std::uint32_t>(first.begin(), first.begin() + 16));
+}
+
+TEST(SeededJitter, KeyCarriesTheSeedAndIsNeverAllZero) {
+    const ThreadRandom::Key zero = seedKey(0);
+    EXPECT_NE(zero, ThreadRandom::Key{});
+    const ThreadRandom::Key key = seedKey(0x0102030405060708u);
+    EXPECT_EQ(key[0], 0x08);
+    EXPECT_EQ(key[7], 0x01);
+    EXPECT_NE(seedKey(1), seedKey(2));
 }

@@ -13,8 +13,32 @@ ThreadRandom::Key seedKey(std::uint64_t seed) {
     return key;
 }
 
+namespace {
+// The generator asks for a new key after every 64 KiB of output, which a
+// capture passes within a few dozen frames. A seeded generator takes those
+// keys from a SplitMix64 sequence started at the seed instead of from the
+// operating system, so the whole capture follows from the seed.
+ThreadRandom::EntropySource seededKeys(std::uint64_t seed) {
+    auto state = std::make_shared<std::uint64_t>(seed);
+    return [state](std::span<std::uint8_t> buffer) {
+        for (std::size_t i = 0; i < buffer.size(); ++i) {
+            if (i % 8 == 0) {
+                // SplitMix64 (Steele, Lea and Flood): a Weyl step, then a mix.
+                *state += 0x9E3779B97F4A7C15u;
+            }
+            std::uint64_t z = *state;
+            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+            z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+            z ^= z >> 31;
+            buffer[i] = static_cast<std::uint8_t>(z >> (8 * (i % 8)));
+        }
+        return 0;
+    };
+}
+}  // namespace
+
 void useJitterSeed(std::optional<std::uint64_t> seed) {
-    setCurrentThreadRandom(seed ? std::make_shared<ThreadRandom>(seedKey(*seed))
+    setCurrentThreadRandom(seed ? std::make_shared<ThreadRandom>(seedKey(*seed), seededKeys(*seed))
                                 : std::make_shared<ThreadRandom>());
 }
 

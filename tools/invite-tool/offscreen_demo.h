@@ -20,9 +20,10 @@ inline constexpr std::int32_t DemoHeight = 400;
 // of "tiral25-invite" and zeros up to 32, so that seed 0 is not the all-zero key.
 ThreadRandom::Key seedKey(std::uint64_t seed);
 
-// Makes the calling thread's jitter deterministic: a generator keyed from
-// `seed`, or, without one, a fresh generator keyed by the operating system
-// (as the live demo does).
+// Sets the calling thread's jitter generator: with a seed, one keyed from
+// seedKey(seed) whose later keys also follow from the seed, so everything it
+// draws is deterministic; without one, a generator keyed by the operating
+// system, as in the live demo.
 void useJitterSeed(std::optional<std::uint64_t> seed);
 
 class OffscreenDemo {
