@@ -22,8 +22,8 @@ struct Instrument {
 std::array<Instrument, InstrumentCount> makeInstruments();
 
 // The waveforms, exposed for the tests of their shape.
-std::vector<std::int8_t> pulseCycle();     // 46 bytes, 12 high and 34 low
+std::vector<std::int8_t> pulseCycle();     // 46 bytes, 34 low then 12 high
 std::vector<std::int8_t> triangleCycle();  // 92 bytes, 16 steps up and down
-std::vector<std::int8_t> squareCycle();    // 92 bytes, 46 high and 46 low
+std::vector<std::int8_t> squareCycle();    // 92 bytes, 46 high then 46 low
 std::vector<std::int8_t> bassDrum();       // 1148 bytes
 std::vector<std::int8_t> closedHiHat();    // 594 bytes

@@ -1,7 +1,6 @@
 #include "tools/songgen/score.h"
 
 #include <charconv>
-#include <sstream>
 
 namespace {
 
