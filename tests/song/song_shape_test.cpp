@@ -12,8 +12,7 @@
 #include <string>
 #include <string_view>
 
-extern const std::uint8_t songModuleFile[];
-extern const std::size_t songModuleFileSize;
+#include "music/song.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ constexpr std::size_t SamplesAt = PatternsAt + PatternCount * PatternBytes;  // 
 constexpr std::array<std::uint8_t, 19> Order = {0, 1, 2, 2, 2, 4, 4, 4, 4, 4,
                                                 4, 5, 5, 5, 5, 2, 2, 2, 1};
 
-std::span<const std::uint8_t> module() { return {songModuleFile, songModuleFileSize}; }
+std::span<const std::uint8_t> module() { return builtinModuleBytes(); }
 
 unsigned word(std::size_t at) { return (module()[at] << 8) | module()[at + 1]; }
 
