@@ -104,6 +104,10 @@ std::vector<std::string> ffmpegArguments(const std::string& output, std::int32_t
             "-i", "file:" + audioPath, "-map", "0:v:0", "-map", "1:a:0",
             // veryfast keeps the encoder ahead of the drawing on two cores
             "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
+            // ffmpeg converts with the BT.601 matrix; say so, or players guess
+            // BT.709 for the larger --scale sizes and shift the colours
+            "-colorspace", "smpte170m", "-color_primaries", "smpte170m", "-color_trc", "smpte170m",
+            "-color_range", "tv",
             "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "file:" + output};
 }
 
