@@ -21,6 +21,9 @@ probe() { ffprobe -v error -select_streams "$2" -show_entries "stream=$3" -of de
 "$tool" frame 45 "$work/b.png" --seed 7
 check "frame size" $'width=640\nheight=400' "$(probe "$work/a.png" v:0 width,height)"
 check "same seed, same bytes" "same" "$(cmp -s "$work/a.png" "$work/b.png" && echo same || echo different)"
+# At 45 s the invitation lines shake: another seed puts them elsewhere.
+"$tool" frame 45 "$work/c.png" --seed 8
+check "other seed, other picture" "different" "$(cmp -s "$work/a.png" "$work/c.png" && echo same || echo different)"
 
 # --- capture: a short video with the song under it -------------------------
 # 0.001, 1/30, ..., 30/30: 31 frames, 31 / 30 s of video and sound.
