@@ -29,10 +29,12 @@ void mixOneSideScalar(std::int16_t* out, const std::int8_t* data, std::uint64_t 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define INVITE_MIXER_AVX2 1
 
-// The same as mixOneSideScalar, 16 frames at a time with AVX2 gathers. A
-// gather reads 4 bytes at each index, so it runs only while the highest index
-// of the 16 frames is at least 4 bytes before the end of the data; the
-// scalar loop does the rest. Returns the number of frames done.
+// The same as mixOneSideScalar, 16 frames at a time with AVX2: a byte
+// shuffle for steps up to one byte per frame, else gathers. Every vector
+// load stays inside the data: the shuffle's 16-byte load runs only while 16
+// bytes are left from the first index, and a gather (4 bytes at each index)
+// only while the highest index is at least 4 bytes before the end. The scalar
+// loop does the rest. Returns the number of frames done.
 __attribute__((target("avx2"))) int mixOneSideAvx2(std::int16_t* out, const std::int8_t* data,
                                                    std::size_t dataSize, std::uint64_t pos,
                                                    std::uint64_t step, int count, std::int32_t volume) {
@@ -45,6 +47,26 @@ __attribute__((target("avx2"))) int mixOneSideAvx2(std::int16_t* out, const std:
     const __m256i gain = _mm256_set1_epi16(static_cast<std::int16_t>(volume));
     const std::uint64_t span = (Lanes - 1) * step;
     int j = 0;
+    if (step <= PositionOne) {
+        // At most one byte per frame: the 16 frames read from 16 consecutive
+        // bytes, so one load and a byte shuffle replace the gathers.
+        for (; j + Lanes <= count; j += Lanes) {
+            const std::uint64_t first = pos >> PositionFractionBits;
+            if (first + Lanes > dataSize) break;
+            const __m256i fraction = _mm256_set1_epi32(static_cast<std::int32_t>(pos & (PositionOne - 1)));
+            const __m256i indexLow = _mm256_srli_epi32(_mm256_add_epi32(fraction, low), PositionFractionBits);
+            const __m256i indexHigh = _mm256_srli_epi32(_mm256_add_epi32(fraction, high), PositionFractionBits);
+            const __m256i index16 = _mm256_permute4x64_epi64(_mm256_packus_epi32(indexLow, indexHigh), 0xD8);
+            const __m128i index8 =
+                _mm_packus_epi16(_mm256_castsi256_si128(index16), _mm256_extracti128_si256(index16, 1));
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + first));
+            const __m256i x = _mm256_cvtepi8_epi16(_mm_shuffle_epi8(bytes, index8));
+            auto* target = reinterpret_cast<__m256i*>(out + j);
+            _mm256_storeu_si256(target, _mm256_add_epi16(_mm256_loadu_si256(target), _mm256_mullo_epi16(x, gain)));
+            pos += Lanes * step;
+        }
+        return j;
+    }
     for (; j + Lanes <= count; j += Lanes) {
         if (((pos + span) >> PositionFractionBits) + 4 > dataSize) break;
         const auto* base = reinterpret_cast<const int*>(data + (pos >> PositionFractionBits));
