@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
         MixBlock block;
         std::int16_t* out = touched.data();
         while (renderBlock(sequencer, block)) {
-            for (int f = 0; f < BlockFrames; ++f) out[f] = downmixFrame(block.left[f], block.right[f]);
+            downmixBlock(block, out);
             out += BlockFrames;
         }
         return static_cast<std::size_t>(out - touched.data());
