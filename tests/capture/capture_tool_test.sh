@@ -2,7 +2,7 @@
 # End to end: invite-tool frame, capture and contact-sheet as a user runs them,
 # checked with ffprobe.  Usage: capture_tool_test.sh INVITE_TOOL
 set -euo pipefail
-tool=${1:?usage: capture_tool_test.sh INVITE_TOOL}
+tool=$(realpath "${1:?usage: capture_tool_test.sh INVITE_TOOL}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
