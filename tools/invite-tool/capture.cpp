@@ -115,7 +115,7 @@ std::vector<std::string> ffmpegArguments(const std::string& output, std::int32_t
             // BT.709 for the larger --scale sizes and shift the colours
             "-colorspace", "smpte170m", "-color_primaries", "smpte170m", "-color_trc", "smpte170m",
             "-color_range", "tv",
-            "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "file:" + output};
+            "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "-f", "mp4", "file:" + output};
 }
 
 Result<CaptureSummary> captureToVideo(const CaptureOptions& options, const std::string& ffmpegPath,
