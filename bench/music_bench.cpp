@@ -34,7 +34,7 @@ void mixingOnly(benchmark::State& state) {
         MixBlock block;
         std::int16_t* out = song.data();
         while (renderBlock(sequencer, block)) {
-            for (int f = 0; f < BlockFrames; ++f) out[f] = downmixFrame(block.left[f], block.right[f]);
+            downmixBlock(block, out);
             out += BlockFrames;
         }
         benchmark::DoNotOptimize(song.data());

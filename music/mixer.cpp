@@ -26,14 +26,16 @@ void mixOneSideScalar(std::int16_t* out, const std::int8_t* data, std::uint64_t 
     }
 }
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(INVITE_MIXER_SCALAR)
 #define INVITE_MIXER_AVX2 1
 
-// The same as mixOneSideScalar, 16 frames at a time with AVX2 gathers. A
-// gather reads 4 bytes at each index, so it runs only while the highest index
-// of the 16 frames is at least 4 bytes before the end of the data; the
-// scalar loop does the rest. Returns the number of frames done.
-__attribute__((target("avx2"))) int mixOneSideAvx2(std::int16_t* out, const std::int8_t* data,
+// The same as mixOneSideScalar, 16 frames at a time with AVX2: a byte
+// shuffle for steps up to one byte per frame, else gathers. Every vector
+// load stays inside the data: the shuffle's 16-byte load runs only while 16
+// bytes are left from the first index, and a gather (4 bytes at each index)
+// only while the highest index is at least 4 bytes before the end. The scalar
+// loop does the rest. Returns the number of frames done.
+__attribute__((target("avx2"))) int mixOneSideAvx2(std::int16_t* out, int room, const std::int8_t* data,
                                                    std::size_t dataSize, std::uint64_t pos,
                                                    std::uint64_t step, int count, std::int32_t volume) {
     constexpr int Lanes = 16;
@@ -45,6 +47,47 @@ __attribute__((target("avx2"))) int mixOneSideAvx2(std::int16_t* out, const std:
     const __m256i gain = _mm256_set1_epi16(static_cast<std::int16_t>(volume));
     const std::uint64_t span = (Lanes - 1) * step;
     int j = 0;
+    if (step <= PositionOne) {
+        // At most one byte per frame: the 16 frames read from 16 consecutive
+        // bytes, so one load and a byte shuffle replace the gathers.
+        for (; j + Lanes <= count; j += Lanes) {
+            const std::uint64_t first = pos >> PositionFractionBits;
+            if (first + Lanes > dataSize) break;
+            const __m256i fraction = _mm256_set1_epi32(static_cast<std::int32_t>(pos & (PositionOne - 1)));
+            const __m256i indexLow = _mm256_srli_epi32(_mm256_add_epi32(fraction, low), PositionFractionBits);
+            const __m256i indexHigh = _mm256_srli_epi32(_mm256_add_epi32(fraction, high), PositionFractionBits);
+            const __m256i index16 = _mm256_permute4x64_epi64(_mm256_packus_epi32(indexLow, indexHigh), 0xD8);
+            const __m128i index8 =
+                _mm_packus_epi16(_mm256_castsi256_si128(index16), _mm256_extracti128_si256(index16, 1));
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + first));
+            const __m256i x = _mm256_cvtepi8_epi16(_mm_shuffle_epi8(bytes, index8));
+            auto* target = reinterpret_cast<__m256i*>(out + j);
+            _mm256_storeu_si256(target, _mm256_add_epi16(_mm256_loadu_si256(target), _mm256_mullo_epi16(x, gain)));
+            pos += Lanes * step;
+        }
+        // The last few frames: a vector whose lanes past `count` add 0, when
+        // those lanes still lie inside the side's array.
+        const int left = count - j;
+        if (left > 0 && left < Lanes && j + Lanes <= room &&
+            (pos >> PositionFractionBits) + Lanes <= dataSize) {
+            const std::uint64_t first = pos >> PositionFractionBits;
+            const __m256i fraction = _mm256_set1_epi32(static_cast<std::int32_t>(pos & (PositionOne - 1)));
+            const __m256i indexLow = _mm256_srli_epi32(_mm256_add_epi32(fraction, low), PositionFractionBits);
+            const __m256i indexHigh = _mm256_srli_epi32(_mm256_add_epi32(fraction, high), PositionFractionBits);
+            const __m256i index16 = _mm256_permute4x64_epi64(_mm256_packus_epi32(indexLow, indexHigh), 0xD8);
+            const __m128i index8 =
+                _mm_packus_epi16(_mm256_castsi256_si128(index16), _mm256_extracti128_si256(index16, 1));
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + first));
+            const __m256i x = _mm256_cvtepi8_epi16(_mm_shuffle_epi8(bytes, index8));
+            const __m256i lane = _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+            const __m256i inside = _mm256_cmpgt_epi16(_mm256_set1_epi16(static_cast<std::int16_t>(left)), lane);
+            const __m256i product = _mm256_and_si256(_mm256_mullo_epi16(x, gain), inside);
+            auto* target = reinterpret_cast<__m256i*>(out + j);
+            _mm256_storeu_si256(target, _mm256_add_epi16(_mm256_loadu_si256(target), product));
+            j = count;
+        }
+        return j;
+    }
     for (; j + Lanes <= count; j += Lanes) {
         if (((pos + span) >> PositionFractionBits) + 4 > dataSize) break;
         const auto* base = reinterpret_cast<const int*>(data + (pos >> PositionFractionBits));
@@ -63,22 +106,41 @@ __attribute__((target("avx2"))) int mixOneSideAvx2(std::int16_t* out, const std:
     return j;
 }
 
+__attribute__((target("avx2"))) void downmixAvx2(const MixBlock& block, std::int16_t* out) {
+    for (int f = 0; f < BlockFrames; f += 16) {
+        const __m256i l = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(&block.left[f]));
+        const __m256i r = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(&block.right[f]));
+        __m256i sums[2];
+        for (int half = 0; half < 2; ++half) {
+            const __m256i sum = _mm256_add_epi32(_mm256_cvtepi16_epi32(half ? _mm256_extracti128_si256(l, 1) : _mm256_castsi256_si128(l)),
+                                                 _mm256_cvtepi16_epi32(half ? _mm256_extracti128_si256(r, 1) : _mm256_castsi256_si128(r)));
+            // Division by 2 truncating toward zero: add 1 to negative sums first.
+            sums[half] = _mm256_srai_epi32(_mm256_add_epi32(sum, _mm256_srli_epi32(sum, 31)), 1);
+        }
+        // The halves lie in -32768..32767, so the saturating pack is exact.
+        const __m256i mono = _mm256_permute4x64_epi64(_mm256_packs_epi32(sums[0], sums[1]), 0xD8);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + f), mono);
+    }
+}
+
 bool cpuHasAvx2() {
     static const bool has = __builtin_cpu_supports("avx2");
     return has;
 }
 #endif
 
-void mixOneSide(std::int16_t* out, const std::int8_t* data, std::size_t dataSize, std::uint64_t pos,
+// `room`: frames from `out` to the end of its array (at least `count`).
+void mixOneSide(std::int16_t* out, int room, const std::int8_t* data, std::size_t dataSize, std::uint64_t pos,
                 std::uint64_t step, int count, std::int32_t volume) {
 #ifdef INVITE_MIXER_AVX2
     if (cpuHasAvx2()) {
-        const int done = mixOneSideAvx2(out, data, dataSize, pos, step, count, volume);
+        const int done = mixOneSideAvx2(out, room, data, dataSize, pos, step, count, volume);
         out += done;
         pos += static_cast<std::uint64_t>(done) * step;
         count -= done;
     }
 #else
+    (void)room;
     (void)dataSize;
 #endif
     mixOneSideScalar(out, data, pos, step, count, volume);
@@ -137,12 +199,22 @@ void mixChannel(MixBlock& block, int first, int count, ChannelState& channel, co
             mixBothSides(&block.left[frame], &block.right[frame], data, pos, step, n,
                          leftWeight >> 5, rightWeight >> 5);
         } else if (leftAudible) {
-            mixOneSide(&block.left[frame], data, sample.data.size(), pos, step, n, volume);
+            mixOneSide(&block.left[frame], BlockFrames - frame, data, sample.data.size(), pos, step, n, volume);
         } else {
-            mixOneSide(&block.right[frame], data, sample.data.size(), pos, step, n, volume);
+            mixOneSide(&block.right[frame], BlockFrames - frame, data, sample.data.size(), pos, step, n, volume);
         }
         pos += frames * step;
         frame += n;
     }
     channel.position = pos;
+}
+
+void downmixBlock(const MixBlock& block, std::int16_t* out) {
+#ifdef INVITE_MIXER_AVX2
+    if (cpuHasAvx2()) {
+        downmixAvx2(block, out);
+        return;
+    }
+#endif
+    for (int f = 0; f < BlockFrames; ++f) out[f] = downmixFrame(block.left[f], block.right[f]);
 }

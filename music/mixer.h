@@ -29,6 +29,9 @@ struct MixBlock {
 // holds (loopStart + loopLength) >> 14 bytes, as the loader guarantees.
 void mixChannel(MixBlock& block, int first, int count, ChannelState& channel, const SampleHeader& sample);
 
+// The mono values of a whole block, as downmixFrame gives them, into out[0..2047].
+void downmixBlock(const MixBlock& block, std::int16_t* out);
+
 // The mono value of one stereo frame: (left + right) / 2, truncated toward 0.
 inline std::int16_t downmixFrame(std::int16_t left, std::int16_t right) {
     return static_cast<std::int16_t>((std::int32_t{left} + std::int32_t{right}) / 2);

@@ -97,7 +97,7 @@ MusicResult<SongBuffer> renderModule(std::span<const std::uint8_t> bytes, std::i
     std::array<std::int16_t, BlockFrames> mono;
     while (renderBlock(sequencer, block)) {
         // Downmix each kept block right away: only the mono song stays.
-        for (int f = 0; f < BlockFrames; ++f) mono[f] = downmixFrame(block.left[f], block.right[f]);
+        downmixBlock(block, mono.data());
         song.insert(song.end(), mono.begin(), mono.end());
     }
     assert(static_cast<std::int64_t>(song.size()) == frames);

@@ -165,3 +165,32 @@ TEST(Mixer, DownmixTruncatesTowardZero) {
             << c.left << " " << c.right;
     }
 }
+
+TEST(Mixer, LongRunsMatchTheNearestSampleFormulaAtEveryStep) {
+    // Long runs take the vectorised paths (byte shuffle up to one byte per
+    // frame, gathers above); the one-shot ends exactly at the end of its data.
+    std::vector<std::int8_t> content;
+    for (int i = 0; i < 3000; ++i) content.push_back(static_cast<std::int8_t>((i * 73) % 256 - 128));
+    for (const std::uint64_t step : {1ull, 2828ull, 16383ull, 16384ull, 16385ull, 40000ull, 300000ull}) {
+        for (const std::uint64_t loop : {0ull, 1000ull}) {
+            Voice v = voice(content, 3000 - loop, loop, 77, 0, step);
+            v.channel.position = 123 * One + 4567;
+            MixBlock block;
+            block.left.fill(1000);
+            mixChannel(block, 5, BlockFrames - 5, v.channel, v.sample);
+            std::uint64_t pos = 123 * One + 4567;
+            const std::uint64_t end = 3000 * One;
+            for (int f = 5; f < BlockFrames; ++f) {
+                if (pos >= end && loop == 0) {
+                    ASSERT_EQ(block.left[f], 1000) << step << " " << f;
+                    continue;
+                }
+                while (pos >= end) pos -= loop * One;
+                const int expected = static_cast<std::int16_t>(1000 + content[pos >> 14] * 77);
+                ASSERT_EQ(block.left[f], expected) << "step " << step << " loop " << loop << " frame " << f;
+                pos += step;
+            }
+            EXPECT_EQ(block.left[4], 1000);
+        }
+    }
+}
