@@ -29,71 +29,83 @@ void mixOneSideScalar(std::int16_t* out, const std::int8_t* data, std::uint64_t 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(INVITE_MIXER_SCALAR)
 #define INVITE_MIXER_AVX2 1
 
-// The same as mixOneSideScalar, 16 frames at a time with AVX2: a byte
-// shuffle for steps up to one byte per frame, else gathers. Every vector
-// load stays inside the data: the shuffle's 16-byte load runs only while 16
-// bytes are left from the first index, and a gather (4 bytes at each index)
-// only while the highest index is at least 4 bytes before the end. The scalar
-// loop does the rest. Returns the number of frames done.
-__attribute__((target("avx2"))) int mixOneSideAvx2(std::int16_t* out, int room, const std::int8_t* data,
-                                                   std::size_t dataSize, std::uint64_t pos,
-                                                   std::uint64_t step, int count, std::int32_t volume) {
-    constexpr int Lanes = 16;
-    // Lane offsets k x step fit in 32 bits together with the fraction.
-    if (step > (std::uint64_t{1} << 26)) return 0;
+// The sample bytes of 16 frames from `pos` on, sign-extended to 16 bits, for
+// a step of at most one byte per frame: all of them lie among the 16 bytes
+// from pos >> 14, which the caller checked are inside the data. `low` and
+// `high` hold k x step for lanes 0..7 and 8..15.
+__attribute__((target("avx2"))) inline __m256i nearestSixteen(const std::int8_t* data, std::uint64_t pos,
+                                                              __m256i low, __m256i high) {
+    const __m256i fraction = _mm256_set1_epi32(static_cast<std::int32_t>(pos & (PositionOne - 1)));
+    const __m256i indexLow = _mm256_srli_epi32(_mm256_add_epi32(fraction, low), PositionFractionBits);
+    const __m256i indexHigh = _mm256_srli_epi32(_mm256_add_epi32(fraction, high), PositionFractionBits);
+    const __m256i index16 = _mm256_permute4x64_epi64(_mm256_packus_epi32(indexLow, indexHigh), 0xD8);
+    const __m128i index8 = _mm_packus_epi16(_mm256_castsi256_si128(index16), _mm256_extracti128_si256(index16, 1));
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + (pos >> PositionFractionBits)));
+    return _mm256_cvtepi8_epi16(_mm_shuffle_epi8(bytes, index8));
+}
+
+constexpr int Lanes = 16;
+
+// Lane offsets k x step for lanes 0..7 and 8..15; with step at most 2^26 they
+// fit in 32 bits together with the 14-bit fraction.
+struct LaneOffsets {
+    __m256i low;
+    __m256i high;
+};
+
+__attribute__((target("avx2"))) inline LaneOffsets laneOffsets(std::uint64_t step) {
     const auto step32 = static_cast<std::int32_t>(step);
     const __m256i low = _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(step32));
-    const __m256i high = _mm256_add_epi32(low, _mm256_set1_epi32(8 * step32));
+    return {low, _mm256_add_epi32(low, _mm256_set1_epi32(8 * step32))};
+}
+
+// Steps up to one byte per frame: the 16 frames of a vector read from 16
+// consecutive bytes, so one load and a byte shuffle do. The load runs only
+// while 16 bytes are left from the first index. The last frames of the run
+// take one more vector whose lanes past `count` add 0, when those lanes still
+// lie inside the side's array (`room` frames from `out`).
+__attribute__((target("avx2"))) int mixOneSideShuffle(std::int16_t* out, int room, const std::int8_t* data,
+                                                      std::size_t dataSize, std::uint64_t pos,
+                                                      std::uint64_t step, int count, std::int32_t volume) {
+    const LaneOffsets offsets = laneOffsets(step);
+    const __m256i gain = _mm256_set1_epi16(static_cast<std::int16_t>(volume));
+    int j = 0;
+    for (; j + Lanes <= count; j += Lanes) {
+        if ((pos >> PositionFractionBits) + Lanes > dataSize) return j;
+        const __m256i x = nearestSixteen(data, pos, offsets.low, offsets.high);
+        auto* target = reinterpret_cast<__m256i*>(out + j);
+        _mm256_storeu_si256(target, _mm256_add_epi16(_mm256_loadu_si256(target), _mm256_mullo_epi16(x, gain)));
+        pos += Lanes * step;
+    }
+    const int left = count - j;
+    if (left > 0 && j + Lanes <= room && (pos >> PositionFractionBits) + Lanes <= dataSize) {
+        const __m256i x = nearestSixteen(data, pos, offsets.low, offsets.high);
+        const __m256i lane = _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+        const __m256i inside = _mm256_cmpgt_epi16(_mm256_set1_epi16(static_cast<std::int16_t>(left)), lane);
+        const __m256i product = _mm256_and_si256(_mm256_mullo_epi16(x, gain), inside);
+        auto* target = reinterpret_cast<__m256i*>(out + j);
+        _mm256_storeu_si256(target, _mm256_add_epi16(_mm256_loadu_si256(target), product));
+        j = count;
+    }
+    return j;
+}
+
+// Larger steps: two gathers of 8 frames. A gather reads 4 bytes at each
+// index, so it runs only while the highest index is at least 4 bytes before
+// the end of the data.
+__attribute__((target("avx2"))) int mixOneSideGather(std::int16_t* out, const std::int8_t* data,
+                                                     std::size_t dataSize, std::uint64_t pos, std::uint64_t step,
+                                                     int count, std::int32_t volume) {
+    const LaneOffsets offsets = laneOffsets(step);
     const __m256i gain = _mm256_set1_epi16(static_cast<std::int16_t>(volume));
     const std::uint64_t span = (Lanes - 1) * step;
     int j = 0;
-    if (step <= PositionOne) {
-        // At most one byte per frame: the 16 frames read from 16 consecutive
-        // bytes, so one load and a byte shuffle replace the gathers.
-        for (; j + Lanes <= count; j += Lanes) {
-            const std::uint64_t first = pos >> PositionFractionBits;
-            if (first + Lanes > dataSize) break;
-            const __m256i fraction = _mm256_set1_epi32(static_cast<std::int32_t>(pos & (PositionOne - 1)));
-            const __m256i indexLow = _mm256_srli_epi32(_mm256_add_epi32(fraction, low), PositionFractionBits);
-            const __m256i indexHigh = _mm256_srli_epi32(_mm256_add_epi32(fraction, high), PositionFractionBits);
-            const __m256i index16 = _mm256_permute4x64_epi64(_mm256_packus_epi32(indexLow, indexHigh), 0xD8);
-            const __m128i index8 =
-                _mm_packus_epi16(_mm256_castsi256_si128(index16), _mm256_extracti128_si256(index16, 1));
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + first));
-            const __m256i x = _mm256_cvtepi8_epi16(_mm_shuffle_epi8(bytes, index8));
-            auto* target = reinterpret_cast<__m256i*>(out + j);
-            _mm256_storeu_si256(target, _mm256_add_epi16(_mm256_loadu_si256(target), _mm256_mullo_epi16(x, gain)));
-            pos += Lanes * step;
-        }
-        // The last few frames: a vector whose lanes past `count` add 0, when
-        // those lanes still lie inside the side's array.
-        const int left = count - j;
-        if (left > 0 && left < Lanes && j + Lanes <= room &&
-            (pos >> PositionFractionBits) + Lanes <= dataSize) {
-            const std::uint64_t first = pos >> PositionFractionBits;
-            const __m256i fraction = _mm256_set1_epi32(static_cast<std::int32_t>(pos & (PositionOne - 1)));
-            const __m256i indexLow = _mm256_srli_epi32(_mm256_add_epi32(fraction, low), PositionFractionBits);
-            const __m256i indexHigh = _mm256_srli_epi32(_mm256_add_epi32(fraction, high), PositionFractionBits);
-            const __m256i index16 = _mm256_permute4x64_epi64(_mm256_packus_epi32(indexLow, indexHigh), 0xD8);
-            const __m128i index8 =
-                _mm_packus_epi16(_mm256_castsi256_si128(index16), _mm256_extracti128_si256(index16, 1));
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + first));
-            const __m256i x = _mm256_cvtepi8_epi16(_mm_shuffle_epi8(bytes, index8));
-            const __m256i lane = _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-            const __m256i inside = _mm256_cmpgt_epi16(_mm256_set1_epi16(static_cast<std::int16_t>(left)), lane);
-            const __m256i product = _mm256_and_si256(_mm256_mullo_epi16(x, gain), inside);
-            auto* target = reinterpret_cast<__m256i*>(out + j);
-            _mm256_storeu_si256(target, _mm256_add_epi16(_mm256_loadu_si256(target), product));
-            j = count;
-        }
-        return j;
-    }
     for (; j + Lanes <= count; j += Lanes) {
         if (((pos + span) >> PositionFractionBits) + 4 > dataSize) break;
         const auto* base = reinterpret_cast<const int*>(data + (pos >> PositionFractionBits));
         const __m256i fraction = _mm256_set1_epi32(static_cast<std::int32_t>(pos & (PositionOne - 1)));
-        const __m256i indexLow = _mm256_srli_epi32(_mm256_add_epi32(fraction, low), PositionFractionBits);
-        const __m256i indexHigh = _mm256_srli_epi32(_mm256_add_epi32(fraction, high), PositionFractionBits);
+        const __m256i indexLow = _mm256_srli_epi32(_mm256_add_epi32(fraction, offsets.low), PositionFractionBits);
+        const __m256i indexHigh = _mm256_srli_epi32(_mm256_add_epi32(fraction, offsets.high), PositionFractionBits);
         // The sample byte is the low byte of each gathered word; sign-extend it.
         const __m256i xLow = _mm256_srai_epi32(_mm256_slli_epi32(_mm256_i32gather_epi32(base, indexLow, 1), 24), 24);
         const __m256i xHigh = _mm256_srai_epi32(_mm256_slli_epi32(_mm256_i32gather_epi32(base, indexHigh, 1), 24), 24);
@@ -104,6 +116,15 @@ __attribute__((target("avx2"))) int mixOneSideAvx2(std::int16_t* out, int room, 
         pos += Lanes * step;
     }
     return j;
+}
+
+// The same as mixOneSideScalar, 16 frames at a time with AVX2; returns the
+// number of frames done, the scalar loop does the rest.
+int mixOneSideAvx2(std::int16_t* out, int room, const std::int8_t* data, std::size_t dataSize, std::uint64_t pos,
+                   std::uint64_t step, int count, std::int32_t volume) {
+    if (step <= PositionOne) return mixOneSideShuffle(out, room, data, dataSize, pos, step, count, volume);
+    if (step <= (std::uint64_t{1} << 26)) return mixOneSideGather(out, data, dataSize, pos, step, count, volume);
+    return 0;
 }
 
 __attribute__((target("avx2"))) void downmixAvx2(const MixBlock& block, std::int16_t* out) {
