@@ -1,7 +1,12 @@
 // Draws one whole frame of the demo for one value of the demo time.
 #pragma once
 
+#include <string_view>
+
 #include "app/platform.h"
+
+// The failure of a frame asked of a canvas that has no logical size.
+inline constexpr std::string_view NoLogicalSizeText = "The canvas has no logical size.";
 
 class SceneRenderer {
 public:
@@ -11,8 +16,8 @@ public:
 
     // Writes the time line, clears to (12, 12, 12) and draws the scenes that
     // the timeline selects for t. Does not present. Requires a canvas with a
-    // non-zero logical size. Any failure is returned; the caller treats it as
-    // fatal.
+    // non-zero logical size (read anew every frame). Nothing is kept between
+    // frames. Any failure is returned; the caller treats it as fatal.
     Status renderFrame(const Canvas& canvas, const TextureFactory& factory, double t);
 
 private:

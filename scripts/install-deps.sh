@@ -9,14 +9,14 @@ profile=${1:-test}
 run_packages=(
   build-essential cmake pkg-config
   libsdl2-dev libgl1-mesa-dri libegl-mesa0
-  ffmpeg
+  ffmpeg libpng-dev
 )
 test_packages=(
   "${run_packages[@]}"
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox wmctrl imagemagick
   clang libclang-rt-14-dev
-  libfreetype-dev fonts-dejavu-core libpng-dev
+  libfreetype-dev fonts-dejavu-core
   sox libopenmpt-dev libxmp-dev
   python3
 )

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# End to end: invite-tool frame, capture and contact-sheet as a user runs them,
+# checked with ffprobe.  Usage: capture_tool_test.sh INVITE_TOOL
+set -euo pipefail
+tool=${1:?usage: capture_tool_test.sh INVITE_TOOL}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+failures=0
+check() {  # check DESCRIPTION EXPECTED ACTUAL
+  if [ "$2" != "$3" ]; then
+    echo "FAIL: $1: expected '$2', got '$3'" >&2
+    failures=$((failures + 1))
+  fi
+}
+# probe FILE STREAM ENTRIES: one stream's entries as key=value lines
+probe() { ffprobe -v error -select_streams "$2" -show_entries "stream=$3" -of default=noprint_wrappers=1 "$1"; }
+
+# --- frame: a 640 x 400 PNG, the same bytes for the same seed -------------
+"$tool" frame 45 "$work/a.png" --seed 7
+"$tool" frame 45 "$work/b.png" --seed 7
+check "frame size" $'width=640\nheight=400' "$(probe "$work/a.png" v:0 width,height)"
+check "same seed, same bytes" "same" "$(cmp -s "$work/a.png" "$work/b.png" && echo same || echo different)"
+
+# --- capture: a short video with the song under it -------------------------
+# 0.001, 1/30, ..., 30/30: 31 frames, 31 / 30 s of video and sound.
+"$tool" capture "$work/short.mp4" --until 1 --fps 30 --seed 3 2>"$work/capture.log"
+grep -q '100%  31/31 frames' "$work/capture.log" || { echo "FAIL: no finished progress bar" >&2; failures=$((failures + 1)); }
+check "video stream" $'codec_name=h264\nwidth=640\nheight=400\npix_fmt=yuv420p\nr_frame_rate=30/1\nnb_frames=31' \
+  "$(probe "$work/short.mp4" v:0 codec_name,width,height,pix_fmt,r_frame_rate,nb_frames)"
+check "video duration" "duration=1.033333" "$(probe "$work/short.mp4" v:0 duration)"
+check "audio stream" $'codec_name=aac\nsample_rate=48000\nchannels=1' \
+  "$(probe "$work/short.mp4" a:0 codec_name,sample_rate,channels)"
+audio_duration=$(probe "$work/short.mp4" a:0 duration | cut -d= -f2)
+# AAC counts in blocks of 1024 samples: within one block (21.3 ms) of the video.
+check "audio lasts as long as the video" "yes" \
+  "$(awk -v d="$audio_duration" 'BEGIN { print (d > 1.033333 - 0.0214 && d < 1.033333 + 0.0214) ? "yes" : "no" }')"
+
+# --scale 2: every pixel doubled.
+"$tool" capture "$work/big.mp4" --until 0.1 --fps 10 --scale 2 2>/dev/null
+check "scaled video" $'width=1280\nheight=800\nnb_frames=2' "$(probe "$work/big.mp4" v:0 width,height,nb_frames)"
+
+# --frames: numbered PNGs and the song as a WAV of the same length.
+"$tool" capture --frames "$work/frames" --until 0.5 --fps 10 --seed 1 2>/dev/null
+check "frame files" "frame-00000.png frame-00001.png frame-00002.png frame-00003.png frame-00004.png frame-00005.png song.wav" \
+  "$(cd "$work/frames" && echo *)"
+check "frame PNG size" $'width=640\nheight=400' "$(probe "$work/frames/frame-00005.png" v:0 width,height)"
+check "song.wav" $'codec_name=pcm_s16le\nsample_rate=48000\nchannels=1\nduration_ts=28800' \
+  "$(probe "$work/frames/song.wav" a:0 codec_name,sample_rate,channels,duration_ts)"
+# Frame 0 of the folder is the still at 0.001 with the same seed.
+"$tool" frame 0.001 "$work/first.png" --seed 1
+check "first frame equals the still" "same" \
+  "$(cmp -s <(ffmpeg -v error -i "$work/first.png" -f rawvideo -) <(ffmpeg -v error -i "$work/frames/frame-00000.png" -f rawvideo -) && echo same || echo different)"
+
+# --- contact sheet -----------------------------------------------------------
+"$tool" contact-sheet "$work/sheet.png" --seed 1
+check "contact sheet size" $'width=2600\nheight=1304' "$(probe "$work/sheet.png" v:0 width,height)"
+
+# --- without ffmpeg: one clear line, exit status 1 --------------------------
+set +e
+PATH=/nonexistent "$tool" capture "$work/none.mp4" --until 0.1 2>"$work/noffmpeg.log"
+status=$?
+set -e
+check "exit status without ffmpeg" 1 "$status"
+check "one line without ffmpeg" 1 "$(wc -l <"$work/noffmpeg.log")"
+grep -q 'ffmpeg not found.*apt-get install ffmpeg' "$work/noffmpeg.log" ||
+  { echo "FAIL: the message does not say how to install ffmpeg: $(cat "$work/noffmpeg.log")" >&2; failures=$((failures + 1)); }
+check "no video without ffmpeg" "absent" "$([ -e "$work/none.mp4" ] && echo present || echo absent)"
+
+# --- bad arguments are usage errors ------------------------------------------
+for args in "frame" "frame abc x.png" "frame 1 x.png --seed -1" "capture x.mp4 --fps 0" \
+            "capture x.mp4 --scale 9" "capture x.mp4 --until 115" "capture" "capture x.mp4 --frames d"; do
+  set +e
+  # shellcheck disable=SC2086
+  (cd "$work" && "$tool" $args >/dev/null 2>&1)
+  status=$?
+  set -e
+  check "exit status of 'invite-tool $args'" 2 "$status"
+done
+
+[ "$failures" -eq 0 ] && echo "all capture tool checks passed"
+exit $((failures > 0))

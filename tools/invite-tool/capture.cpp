@@ -1,0 +1,148 @@
+#include "tools/invite-tool/capture.h"
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <system_error>
+
+#include "music/song.h"
+#include "tools/invite-tool/child_process.h"
+#include "tools/invite-tool/offscreen_demo.h"
+#include "tools/invite-tool/png_image.h"
+#include "tools/invite-tool/progress_bar.h"
+#include "tools/invite-tool/wav_file.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Draws every frame of the capture in order on one offscreen canvas and hands
+// each (enlarged when asked) to `consume`. The jitter generator is keyed once,
+// so text shakes from frame to frame as in the live demo.
+Result<CaptureSummary> drawFrames(const CaptureOptions& options, std::ostream& progress,
+                                  const std::function<Status(std::int64_t, const RgbaImage&)>& consume) {
+    assert(options.fps >= 1 && options.scale >= 1 && options.until >= 0.0);
+    const Clock::time_point start = Clock::now();
+    // Every frame allocates and frees a few canvas-sized buffers (the read-back
+    // pixels, the backdrop's surface and texture). Left to the defaults, glibc
+    // hands each back to the system and the next frame pays for fresh pages,
+    // which took most of the time per frame; keep them in the heap instead.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    auto demo = OffscreenDemo::create();
+    if (!demo) return demo.error();
+    useJitterSeed(options.seed);
+    CaptureSummary summary;
+    summary.frames = captureFrameCount(options.fps, options.until);
+    ProgressBar bar(progress, summary.frames);
+    for (std::int64_t k = 0; k < summary.frames; ++k) {
+        const Clock::time_point drawStart = Clock::now();
+        auto frame = demo.value().render(captureFrameTime(k, options.fps));
+        if (!frame) return frame.error();
+        if (options.scale > 1) frame.value() = scaleNearest(frame.value(), options.scale);
+        summary.drawSeconds += secondsSince(drawStart);
+        if (Status s = consume(k, frame.value()); !s) {
+            progress << '\n';
+            return s.error();
+        }
+        bar.update(k + 1);
+    }
+    bar.finish(summary.frames);
+    summary.totalSeconds = secondsSince(start);
+    return summary;
+}
+
+std::vector<std::int16_t> soundtrack(const CaptureOptions& options) {
+    const SongBuffer song = renderSong(SongRate);
+    return soundtrackFor(song, SongRate, captureFrameCount(options.fps, options.until), options.fps);
+}
+
+// A temporary file that is removed again when this goes out of scope.
+class TemporaryFile {
+public:
+    static Result<TemporaryFile> create(const std::string& suffix) {
+        const char* directory = std::getenv("TMPDIR");
+        std::string path = std::string(directory != nullptr && *directory != '\0' ? directory : "/tmp") +
+                           "/invite-capture-XXXXXX" + suffix;
+        const int fd = ::mkstemps(path.data(), static_cast<int>(suffix.size()));
+        if (fd < 0) return PlatformError{"cannot make a temporary file in " + path};
+        ::close(fd);
+        return TemporaryFile(std::move(path));
+    }
+    TemporaryFile(TemporaryFile&& other) noexcept : path_(std::move(other.path_)) { other.path_.clear(); }
+    TemporaryFile& operator=(TemporaryFile&&) = delete;
+    ~TemporaryFile() {
+        if (!path_.empty()) std::remove(path_.c_str());
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+    std::string path_;
+};
+}  // namespace
+
+std::vector<std::string> ffmpegArguments(const std::string& output, std::int32_t width,
+                                         std::int32_t height, std::int32_t fps,
+                                         const std::string& audioPath) {
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    // "file:" keeps ffmpeg from reading a name with a colon as a protocol or
+    // a leading "-" as an option.
+    return {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
+            // input 0: the frames, raw RGBA on standard input
+            "-f", "rawvideo", "-pix_fmt", "rgba", "-video_size", size, "-framerate",
+            std::to_string(fps), "-i", "pipe:0",
+            // input 1: the soundtrack, which starts with the song's first sample
+            "-i", "file:" + audioPath, "-map", "0:v:0", "-map", "1:a:0",
+            // veryfast keeps the encoder ahead of the drawing on two cores
+            "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
+            "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "file:" + output};
+}
+
+Result<CaptureSummary> captureToVideo(const CaptureOptions& options, const std::string& ffmpegPath,
+                                      const std::string& output, std::ostream& progress) {
+    const Clock::time_point start = Clock::now();
+    auto audio = TemporaryFile::create(".wav");
+    if (!audio) return audio.error();
+    if (Status s = writeWav(audio.value().path(), soundtrack(options), SongRate); !s) return s.error();
+    auto encoder = ChildProcess::spawn(
+        ffmpegPath, ffmpegArguments(output, DemoWidth * options.scale, DemoHeight * options.scale,
+                                    options.fps, audio.value().path()));
+    if (!encoder) return encoder.error();
+    auto summary = drawFrames(options, progress, [&](std::int64_t, const RgbaImage& image) {
+        return encoder.value().write(image.bytes);
+    });
+    auto status = encoder.value().finish();
+    if (!status) return status.error();
+    if (status.value() != 0) {
+        return PlatformError{"ffmpeg failed with exit status " + std::to_string(status.value())};
+    }
+    if (!summary) return summary.error();
+    summary.value().totalSeconds = secondsSince(start);  // the encoder's tail included
+    return summary;
+}
+
+Result<CaptureSummary> captureToFrames(const CaptureOptions& options, const std::string& directory,
+                                       std::ostream& progress) {
+    const Clock::time_point start = Clock::now();
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    if (error) return PlatformError{directory + ": " + error.message()};
+    const std::string wavPath = (std::filesystem::path(directory) / "song.wav").string();
+    if (Status s = writeWav(wavPath, soundtrack(options), SongRate); !s) return s.error();
+    auto summary = drawFrames(options, progress, [&](std::int64_t k, const RgbaImage& image) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%05lld.png", static_cast<long long>(k));
+        return writePng((std::filesystem::path(directory) / name).string(), image, PngSpeed::Fast);
+    });
+    if (summary) summary.value().totalSeconds = secondsSince(start);
+    return summary;
+}

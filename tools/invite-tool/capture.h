@@ -1,0 +1,44 @@
+// Captures of the whole demo: every frame of the timeline drawn offscreen at
+// a fixed frame rate, with the built-in song as the sound, either encoded by
+// ffmpeg into an H.264/AAC MP4 or written as numbered PNGs plus song.wav.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/platform.h"
+#include "tools/invite-tool/capture_timeline.h"
+
+inline constexpr std::int32_t SongRate = 48000;  // the rate the demo asks its audio device for
+
+struct CaptureOptions {
+    std::int32_t fps = 60;
+    std::optional<std::uint64_t> seed;  // none: a fresh jitter key, as the live demo
+    std::int32_t scale = 1;             // nearest-neighbour enlargement
+    double until = DemoEndTime;         // last demo time drawn (shorter captures for tests)
+};
+
+struct CaptureSummary {
+    std::int64_t frames = 0;
+    double drawSeconds = 0.0;   // drawing and reading back the frames only
+    double totalSeconds = 0.0;  // everything, writing or encoding included
+};
+
+// The ffmpeg command line (argv[0] = "ffmpeg") that reads raw RGBA frames of
+// width x height at `fps` from its standard input and `audioPath`, and writes
+// an H.264 (yuv420p) / AAC MP4 to `output`, starting both at time 0.
+std::vector<std::string> ffmpegArguments(const std::string& output, std::int32_t width,
+                                         std::int32_t height, std::int32_t fps,
+                                         const std::string& audioPath);
+
+// Encodes the capture with the ffmpeg at `ffmpegPath` into `output`.
+Result<CaptureSummary> captureToVideo(const CaptureOptions& options, const std::string& ffmpegPath,
+                                      const std::string& output, std::ostream& progress);
+
+// Writes frame-00000.png, frame-00001.png, ... and song.wav into `directory`
+// (made if missing).
+Result<CaptureSummary> captureToFrames(const CaptureOptions& options, const std::string& directory,
+                                       std::ostream& progress);

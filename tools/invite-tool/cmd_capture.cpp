@@ -1,0 +1,95 @@
+// invite-tool capture: the whole demo as an MP4 (or as PNG frames and a WAV).
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "tools/invite-tool/capture.h"
+#include "tools/invite-tool/child_process.h"
+#include "tools/invite-tool/command.h"
+#include "tools/invite-tool/command_line.h"
+
+namespace {
+int runCapture(std::span<const std::string_view> args);
+
+const Command CaptureCommand{
+    "capture", "capture (OUT.mp4 | --frames DIR) [--fps 60] [--seed N] [--scale K] [--until T]",
+    "renders every frame of the demo (t = k / fps up to 114 s) offscreen with the built-in song "
+    "as sound, encoded by ffmpeg into an H.264/AAC MP4, or with --frames DIR as numbered PNGs "
+    "plus song.wav; --scale K enlarges the pixels K times; --until T stops at demo time T "
+    "(for tests)",
+    runCapture};
+const CommandRegistration registration(CaptureCommand);
+
+constexpr std::int64_t MaxFps = 240;
+constexpr std::int64_t MaxScale = 8;
+
+void printSummary(const std::string& what, const CaptureOptions& options,
+                  const CaptureSummary& summary) {
+    const double videoSeconds = static_cast<double>(summary.frames) / options.fps;
+    const auto rate = [&](double seconds) {
+        return seconds > 0.0 ? static_cast<double>(summary.frames) / seconds : 0.0;
+    };
+    std::fprintf(stderr,
+                 "invite-tool: wrote %s: %lld frames at %d fps (%.3f s); drawing %.0f fps, "
+                 "all in all %.0f fps (%.1f x real time)\n",
+                 what.c_str(), static_cast<long long>(summary.frames), options.fps, videoSeconds,
+                 rate(summary.drawSeconds), rate(summary.totalSeconds),
+                 summary.totalSeconds > 0.0 ? videoSeconds / summary.totalSeconds : 0.0);
+}
+
+int runCapture(std::span<const std::string_view> args) {
+    std::string error;
+    const auto parsed =
+        parseArguments(args, {"--fps", "--seed", "--scale", "--frames", "--until"}, error);
+    if (!parsed) return usageError(CaptureCommand, error);
+    const auto frames = parsed->option("--frames");
+    if (parsed->positional.size() != (frames ? 0u : 1u)) {
+        return usageError(CaptureCommand, "needs either OUT.mp4 or --frames DIR");
+    }
+    CaptureOptions options;
+    if (const auto text = parsed->option("--fps")) {
+        const auto fps = parseWholeNumber(*text, 1, MaxFps);
+        if (!fps) return usageError(CaptureCommand, "--fps takes a whole number from 1 to 240");
+        options.fps = static_cast<std::int32_t>(*fps);
+    }
+    if (const auto text = parsed->option("--seed")) {
+        options.seed = parseSeed(*text);
+        if (!options.seed) return usageError(CaptureCommand, "--seed takes a whole number from 0 up");
+    }
+    if (const auto text = parsed->option("--scale")) {
+        const auto scale = parseWholeNumber(*text, 1, MaxScale);
+        if (!scale) return usageError(CaptureCommand, "--scale takes a whole number from 1 to 8");
+        options.scale = static_cast<std::int32_t>(*scale);
+    }
+    if (const auto text = parsed->option("--until")) {
+        const auto until = parseNumber(*text);
+        if (!until || *until < 0.0 || *until > DemoEndTime) {
+            return usageError(CaptureCommand, "--until takes a time from 0 to 114 seconds");
+        }
+        options.until = *until;
+    }
+
+    if (frames) {
+        const std::string directory(*frames);
+        auto summary = captureToFrames(options, directory, std::cerr);
+        if (!summary) return fail(summary.error().text);
+        printSummary(directory + "/ (frame-NNNNN.png and song.wav)", options, summary.value());
+        return 0;
+    }
+    const auto ffmpeg = findOnPath("ffmpeg");
+    if (!ffmpeg) {
+        return fail(
+            "ffmpeg not found: install it (Debian/Ubuntu: sudo apt-get install ffmpeg) or use "
+            "--frames DIR for PNG frames and song.wav");
+    }
+    // A finished or failed ffmpeg must turn our next write into an error, not
+    // end the tool without a word.
+    std::signal(SIGPIPE, SIG_IGN);
+    const std::string output(parsed->positional[0]);
+    auto summary = captureToVideo(options, *ffmpeg, output, std::cerr);
+    if (!summary) return fail(summary.error().text);
+    printSummary(output, options, summary.value());
+    return 0;
+}
+}  // namespace
