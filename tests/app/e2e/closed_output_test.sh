@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.sh"
 
 start_xvfb
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw"
-"$DEMO" >&- 2>"$WORK/stderr" &
+"${DEMO_RUN[@]}" >&- 2>"$WORK/stderr" &
 DEMO_PID=$!
 wait_for_window no-output >/dev/null
 sleep 1

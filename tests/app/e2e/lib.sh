@@ -58,10 +58,17 @@ start_window_manager() {
     fail "openbox did not start"
 }
 
+# The command that starts the demo; env execs it, so a background start's $!
+# is the demo itself. In a sanitizer build INVITE_DEMO_PRELOAD keeps SDL's GL
+# driver loaded for LeakSanitizer; it is given to the demo alone, not to the
+# X server or the tools.
+DEMO_RUN=("$DEMO")
+if [ -n "${INVITE_DEMO_PRELOAD:-}" ]; then DEMO_RUN=(env "LD_PRELOAD=$INVITE_DEMO_PRELOAD" "$DEMO"); fi
+
 # Starts the demo in the background; its output goes to $WORK/stdout and
 # $WORK/stderr.
 start_demo() {
-    "$DEMO" >"$WORK/stdout" 2>"$WORK/stderr" &
+    "${DEMO_RUN[@]}" >"$WORK/stdout" 2>"$WORK/stderr" &
     DEMO_PID=$!
 }
 

@@ -15,13 +15,13 @@ check_failure() {  # $1: the expected end of the error line
 # The reader takes the first line and leaves.
 mkfifo "$WORK/pipe"
 head -n 1 "$WORK/pipe" >"$WORK/first" &
-"$DEMO" >"$WORK/pipe" 2>"$WORK/stderr" &
+"${DEMO_RUN[@]}" >"$WORK/pipe" 2>"$WORK/stderr" &
 DEMO_PID=$!
 wait_for_exit 30
 check_failure "Broken pipe"
 [ "$(cat "$WORK/first")" = $'Time: 0.001\e[F' ] || fail "the reader did not get the first line"
 
-"$DEMO" >/dev/full 2>"$WORK/stderr" &
+"${DEMO_RUN[@]}" >/dev/full 2>"$WORK/stderr" &
 DEMO_PID=$!
 wait_for_exit 30
 check_failure "No space left on device"
