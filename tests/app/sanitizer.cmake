@@ -1,5 +1,7 @@
-# What the tests of a sanitizer build (INVITE_SANITIZE) add to their
-# environment.
+# The environment of the tests. Unit tests run through a launcher script,
+# INVITE_UNIT_TEST_LAUNCHER (ctest drops all but the first entry of an
+# ENVIRONMENT list given to gtest_discover_tests); it puts SDL on its headless
+# drivers and, in a sanitizer build (INVITE_SANITIZE), adds what follows.
 #
 # SDL loads the GL driver (libEGL/libGL, mesa's swrast_dri) at run time and
 # unloads it again at SDL_Quit. The driver's own leaks then point into
@@ -8,11 +10,9 @@
 # lsan.supp, and every leak of ours is still reported. The sanitizer runtime
 # has to come first in the list.
 #
-# INVITE_SANITIZER_TEST_ENV: ";NAME=value..." for unit tests (appended to
-#   their ENVIRONMENT), empty without sanitizers.
-# INVITE_SANITIZER_E2E_ENV: the same for end-to-end scripts, which hand the
-#   preload to the demo binary only (INVITE_DEMO_PRELOAD).
-set(INVITE_SANITIZER_TEST_ENV "")
+# INVITE_SANITIZER_E2E_ENV: ";NAME=value..." for the end-to-end scripts,
+#   which hand the preload to the demo binary only (INVITE_DEMO_PRELOAD).
+set(INVITE_SANITIZER_LAUNCH "")
 set(INVITE_SANITIZER_E2E_ENV "")
 if(INVITE_SANITIZE)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libasan.so
@@ -23,7 +23,15 @@ if(INVITE_SANITIZE)
   if(swrast_driver)
     string(APPEND preload ":${swrast_driver}")
   endif()
-  set(options "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
-  set(INVITE_SANITIZER_TEST_ENV ";LD_PRELOAD=${preload};${options}")
-  set(INVITE_SANITIZER_E2E_ENV ";INVITE_DEMO_PRELOAD=${preload};${options}")
+  set(lsan "suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp:print_suppressions=0")
+  set(ubsan "print_stacktrace=1:halt_on_error=1")
+  set(INVITE_SANITIZER_LAUNCH
+    "export LD_PRELOAD='${preload}' LSAN_OPTIONS='${lsan}' UBSAN_OPTIONS='${ubsan}'")
+  set(INVITE_SANITIZER_E2E_ENV
+    ";INVITE_DEMO_PRELOAD=${preload};LSAN_OPTIONS=${lsan};UBSAN_OPTIONS=${ubsan}")
 endif()
+
+set(INVITE_UNIT_TEST_LAUNCHER ${CMAKE_BINARY_DIR}/tests/unit_test_launcher.sh)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/unit_test_launcher.sh.in ${INVITE_UNIT_TEST_LAUNCHER}
+  @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+  WORLD_READ WORLD_EXECUTE)
