@@ -2,7 +2,33 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdint>
 #include <string>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace {
+
+// The song buffer is about 11 MB, written once from start to end. On Linux,
+// ask for transparent huge pages over it: the first touch then costs a few
+// 2 MB page faults instead of about 2700 small ones (about 30 ms on a VM,
+// where the mixing itself takes about 10 ms). Only a hint; nothing depends
+// on it being taken.
+void adviseHugePages(SongBuffer& buffer) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t Page = 4096;
+    const auto first = reinterpret_cast<std::uintptr_t>(buffer.data());
+    const auto begin = (first + Page - 1) & ~(Page - 1);
+    const auto end = (first + buffer.capacity() * sizeof(std::int16_t)) & ~(Page - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)buffer;
+#endif
+}
+
+}  // namespace
 
 Sequencer startSong(const Module& module, std::int64_t rate) {
     Sequencer sequencer(module, rate);
@@ -66,6 +92,7 @@ MusicResult<SongBuffer> renderModule(std::span<const std::uint8_t> bytes, std::i
     }
     SongBuffer song;
     song.reserve(static_cast<std::size_t>(frames));
+    adviseHugePages(song);
     MixBlock block;
     std::array<std::int16_t, BlockFrames> mono;
     while (renderBlock(sequencer, block)) {

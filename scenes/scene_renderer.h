@@ -12,7 +12,9 @@ class SceneRenderer {
 public:
     // Whether each frame writes the console time line first. The demo does;
     // the capture tool, which keeps the terminal for its progress bar, does not.
-    explicit SceneRenderer(bool writeTimeLines = true) : writeTimeLines_(writeTimeLines) {}
+    // The first renderer of the process also asks the C library to keep
+    // canvas-sized blocks on its heap (see scene_renderer.cpp).
+    explicit SceneRenderer(bool writeTimeLines = true);
 
     // Writes the time line, clears to (12, 12, 12) and draws the scenes that
     // the timeline selects for t. Does not present. Requires a canvas with a

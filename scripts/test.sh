@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything and runs every test:
 #  1. the normal build and all its tests (the 114-second run among them);
 #  2. a sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer) of the
-#     unit tests and one short end-to-end run of the demo.
+#     unit tests and one short end-to-end run of the demo;
+#  3. a short run of the module fuzzer.
 # The normal build's tests run while the sanitizer build compiles.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,6 +31,8 @@ cat build/ctest.log
 echo "--- sanitizer build: unit tests and one end-to-end run"
 ctest --test-dir build-sanitize --output-on-failure -j"$jobs" -L unit || status=1
 ctest --test-dir build-sanitize --output-on-failure -R '^e2e_sigterm$' || status=1
+
+scripts/fuzz-music.sh 30 || status=1  # a short clean run of the module fuzzer (ASan + UBSan)
 
 [ "$status" -eq 0 ] && echo "All tests passed." || echo "Some tests FAILED." >&2
 exit "$status"

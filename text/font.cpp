@@ -62,8 +62,10 @@ std::int32_t readClampedOffset(const std::uint8_t* p) {
 
 }  // namespace
 
-const Font LargeFont{"LargeFont", LargeEntries.data()};
-const Font SmallFont{"SmallFont", SmallEntries.data()};
+std::span<const std::uint8_t> builtInGlyphRecords() { return {GlyphRecords, GlyphRecordsSize}; }
+
+const Font LargeFont{"LargeFont", LargeEntries.data(), builtInGlyphRecords};
+const Font SmallFont{"SmallFont", SmallEntries.data(), builtInGlyphRecords};
 
 bool fontHasGlyph(const Font& font, char32_t character) {
     return font.entries[character & 0xFF].coverageCount != 0;
@@ -72,10 +74,11 @@ bool fontHasGlyph(const Font& font, char32_t character) {
 Glyph lookupGlyph(const Font& font, char32_t character) {
     const FontEntry& entry = font.entries[character & 0xFF];
     if (entry.coverageCount == 0) brokenGlyphInvariant(font, character, "has no glyph");
-    if (entry.recordStart + CoverageAt + entry.coverageCount > GlyphRecordsSize) {
+    const std::span<const std::uint8_t> records = font.records();
+    if (entry.recordStart + CoverageAt + std::size_t{entry.coverageCount} > records.size()) {
         brokenGlyphInvariant(font, character, "has a record outside the glyph data");
     }
-    const std::uint8_t* record = GlyphRecords + entry.recordStart;
+    const std::uint8_t* record = records.data() + entry.recordStart;
 
     Glyph glyph;
     glyph.width = static_cast<std::uint16_t>(record[WidthAt] | record[WidthAt + 1] << 8);

@@ -29,7 +29,12 @@ struct FontEntry {
 struct Font {
     const char* name;
     const FontEntry* entries;  // 256 entries, indexed by the 8-bit code
+    // The blob the entries point into; the built-in fonts share one.
+    std::span<const std::uint8_t> (*records)();
 };
+
+// The built-in blob of glyph records of both fonts.
+std::span<const std::uint8_t> builtInGlyphRecords();
 
 extern const Font LargeFont;  // every text of the demo
 extern const Font SmallFont;  // the letters of the group's signature, larger and rounder

@@ -77,17 +77,22 @@ std::shared_ptr<ThreadRandom> currentThreadRandom() {
 
 void setCurrentThreadRandom(std::shared_ptr<ThreadRandom> generator) { current = std::move(generator); }
 
+std::optional<std::int32_t> uniformFromWord(std::uint32_t word, std::int32_t low, std::int32_t high) {
+    const std::uint32_t range = static_cast<std::uint32_t>(high) - static_cast<std::uint32_t>(low);
+    assert(range != 0);
+    if (range == 0) return low;  // an empty range: nothing sensible to draw
+    // Products whose low half lies above `zone` would favour some results, so
+    // they are rejected: for range 4 the zone is 2^31 - 1, for range 6 it is
+    // 3 x 2^30 - 1.
+    const std::uint32_t zone = (range << std::countl_zero(range)) - 1u;
+    const std::uint64_t product = static_cast<std::uint64_t>(word) * range;
+    if (static_cast<std::uint32_t>(product) > zone) return std::nullopt;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(low) + static_cast<std::uint32_t>(product >> 32));
+}
+
 std::int32_t uniformInt(ThreadRandom& random, std::int32_t low, std::int32_t high) {
     assert(low < high);
-    const std::uint32_t range = static_cast<std::uint32_t>(high) - static_cast<std::uint32_t>(low);
-    // Products whose low half lies above `zone` would favour some results; they
-    // are rejected. For range 4 the zone is 2^31 - 1, for range 6 3 x 2^30 - 1.
-    const std::uint32_t zone = (range << std::countl_zero(range)) - 1u;
     for (;;) {
-        const std::uint64_t product = static_cast<std::uint64_t>(random.nextWord()) * range;
-        if (static_cast<std::uint32_t>(product) <= zone) {
-            return static_cast<std::int32_t>(static_cast<std::uint32_t>(low) +
-                                             static_cast<std::uint32_t>(product >> 32));
-        }
+        if (const auto value = uniformFromWord(random.nextWord(), low, high)) return *value;
     }
 }

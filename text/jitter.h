@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "text/chacha.h"
@@ -59,4 +60,11 @@ std::shared_ptr<ThreadRandom> currentThreadRandom();
 void setCurrentThreadRandom(std::shared_ptr<ThreadRandom> generator);
 
 // Uniform over low .. high - 1 (the upper bound is excluded). Requires low < high.
+// Takes words until uniformFromWord accepts one.
 std::int32_t uniformInt(ThreadRandom& random, std::int32_t low, std::int32_t high);
+
+// What one word gives in uniformInt: low + the high half of word x range, or
+// nothing when the low half of that product lies in the rejected zone. For
+// range 4 a word is accepted when its bit 29 is 0; for range 6 three words in
+// four are.
+std::optional<std::int32_t> uniformFromWord(std::uint32_t word, std::int32_t low, std::int32_t high);

@@ -12,6 +12,7 @@
 #include "tools/invite-tool/label_font.h"
 #include "tools/invite-tool/png_image.h"
 #include "tools/invite-tool/rgba_image.h"
+#include "tools/invite-tool/yuv_frame.h"
 
 namespace {
 // A small image whose every pixel is different: r = x, g = y, b = x + y.
@@ -150,4 +151,43 @@ TEST(ContactSheet, SizeHoldsTheGridOfTilesWithTheirLabels) {
     // Four columns of 640 + 8, three rows of 400 + 24 + 8, and the outer gap.
     EXPECT_EQ(size.width, 8 + 4 * 648);
     EXPECT_EQ(size.height, 8 + 3 * 432);
+}
+
+TEST(YuvFrame, PrimariesLandOnTheirLimitedRangeValues) {
+    struct Case {
+        Rgba rgb;
+        Yuv yuv;
+    };
+    const Case cases[] = {
+        {{0, 0, 0, 255}, {16, 128, 128}},       {{255, 255, 255, 255}, {235, 128, 128}},
+        {{255, 0, 0, 255}, {82, 90, 240}},      {{0, 255, 0, 255}, {144, 54, 34}},
+        {{0, 0, 255, 255}, {41, 240, 110}},     {{12, 12, 12, 255}, {26, 128, 128}},
+        {{12, 12, 12, 0}, {26, 128, 128}},  // alpha does not count
+    };
+    for (const Case& c : cases) {
+        const Yuv yuv = toYuv(c.rgb);
+        EXPECT_EQ(yuv.y, c.yuv.y) << int(c.rgb.r) << "," << int(c.rgb.g) << "," << int(c.rgb.b);
+        EXPECT_EQ(yuv.u, c.yuv.u) << int(c.rgb.r) << "," << int(c.rgb.g) << "," << int(c.rgb.b);
+        EXPECT_EQ(yuv.v, c.yuv.v) << int(c.rgb.r) << "," << int(c.rgb.g) << "," << int(c.rgb.b);
+    }
+}
+
+TEST(YuvFrame, PlanesHoldLumaPerPixelAndChromaPerTwoByTwoBlock) {
+    // 4 x 2: a red/blue checker block on the left, a plain white block on the right.
+    RgbaImage image = RgbaImage::filled(4, 2, Rgba{255, 255, 255, 255});
+    image.set(0, 0, Rgba{255, 0, 0, 255});
+    image.set(1, 1, Rgba{255, 0, 0, 255});
+    image.set(1, 0, Rgba{0, 0, 255, 255});
+    image.set(0, 1, Rgba{0, 0, 255, 255});
+    std::vector<std::uint8_t> out(3, 0xAA);  // reused buffers are resized
+    toYuv420(image, out);
+    ASSERT_EQ(out.size(), 12u);
+    const std::vector<std::uint8_t> luma(out.begin(), out.begin() + 8);
+    EXPECT_EQ(luma, (std::vector<std::uint8_t>{82, 41, 235, 235, 41, 82, 235, 235}));
+    // The left block averages to (127.5, 0, 127.5); the right one is white.
+    const Yuv mixed = toYuv(Rgba{128, 0, 128, 255});
+    EXPECT_NEAR(out[8], mixed.u, 1);   // Cb, left
+    EXPECT_EQ(out[9], 128);            // Cb, right
+    EXPECT_NEAR(out[10], mixed.v, 1);  // Cr, left
+    EXPECT_EQ(out[11], 128);           // Cr, right
 }

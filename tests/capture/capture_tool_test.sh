@@ -2,7 +2,7 @@
 # End to end: invite-tool frame, capture and contact-sheet as a user runs them,
 # checked with ffprobe.  Usage: capture_tool_test.sh INVITE_TOOL
 set -euo pipefail
-tool=${1:?usage: capture_tool_test.sh INVITE_TOOL}
+tool=$(realpath "${1:?usage: capture_tool_test.sh INVITE_TOOL}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -21,6 +21,9 @@ probe() { ffprobe -v error -select_streams "$2" -show_entries "stream=$3" -of de
 "$tool" frame 45 "$work/b.png" --seed 7
 check "frame size" $'width=640\nheight=400' "$(probe "$work/a.png" v:0 width,height)"
 check "same seed, same bytes" "same" "$(cmp -s "$work/a.png" "$work/b.png" && echo same || echo different)"
+# At 45 s the invitation lines shake: another seed puts them elsewhere.
+"$tool" frame 45 "$work/c.png" --seed 8
+check "other seed, other picture" "different" "$(cmp -s "$work/a.png" "$work/c.png" && echo same || echo different)"
 
 # --- capture: a short video with the song under it -------------------------
 # 0.001, 1/30, ..., 30/30: 31 frames, 31 / 30 s of video and sound.
@@ -66,6 +69,20 @@ check "one line without ffmpeg" 1 "$(wc -l <"$work/noffmpeg.log")"
 grep -q 'ffmpeg not found.*apt-get install ffmpeg' "$work/noffmpeg.log" ||
   { echo "FAIL: the message does not say how to install ffmpeg: $(cat "$work/noffmpeg.log")" >&2; failures=$((failures + 1)); }
 check "no video without ffmpeg" "absent" "$([ -e "$work/none.mp4" ] && echo present || echo absent)"
+
+# --- ffmpeg fails (no such folder): its message, then ours, exit status 1 ---
+set +e
+"$tool" capture "$work/no-such-folder/x.mp4" --until 0.2 2>"$work/fails.log"
+status=$?
+set -e
+check "exit status when ffmpeg fails" 1 "$status"
+grep -q 'ffmpeg failed with exit status' "$work/fails.log" ||
+  { echo "FAIL: no word of ffmpeg's failure: $(cat "$work/fails.log")" >&2; failures=$((failures + 1)); }
+
+# Any file name gives an MP4, whatever its extension.
+"$tool" capture "$work/clip.video" --until 0.1 --fps 10 2>/dev/null
+check "container without .mp4" "format_name=mov,mp4,m4a,3gp,3g2,mj2" \
+  "$(ffprobe -v error -show_entries format=format_name -of default=noprint_wrappers=1 "$work/clip.video")"
 
 # --- bad arguments are usage errors ------------------------------------------
 for args in "frame" "frame abc x.png" "frame 1 x.png --seed -1" "capture x.mp4 --fps 0" \

@@ -236,6 +236,18 @@ bool inside(const std::vector<Contour>& contours, double x, double y) {
     return winding != 0;
 }
 
+// The font's own plus sign is thinner than our 2-pixel "-"; ours is drawn on
+// the pixel grid in the 10 x 10 box: a bar on rows 4-5 and a stem on columns
+// 4-5, each 8 pixels long. Coordinates are pixel columns and rows (down).
+std::vector<Contour> plusSign() {
+    const auto rect = [](double x0, double y0, double x1, double y1) {
+        return Contour{{x0, y0}, {x0, y1}, {x1, y1}, {x1, y0}};
+    };
+    return {rect(1, 4, 9, 6), rect(4, 1, 6, 4), rect(4, 6, 6, 9)};
+}
+
+std::vector<std::uint8_t> sample(const std::vector<Contour>& contours, int n, const GlyphBox& box);
+
 double capUnitsOf(FT_Face face) { return boundsOf(loadOutline(face, 'H')).yMax; }
 
 // The coverage rows of one glyph: width x height bytes, top row first.
@@ -243,7 +255,7 @@ std::vector<std::uint8_t> rasterise(FT_Face face, const FontDesign& design, cons
     std::vector<std::uint8_t> coverage(static_cast<std::size_t>(box.width) * box.height, 0);
     if (box.height == 0) return coverage;
 
-    std::vector<Contour> contours = loadOutline(face, box.character);
+    std::vector<Contour> contours = box.character == '+' ? plusSign() : loadOutline(face, box.character);
     const Bounds ink = boundsOf(contours);
     const double capUnits = capUnitsOf(face);
     const double scale = design.capRows / capUnits;  // rows per font unit
@@ -254,9 +266,13 @@ std::vector<std::uint8_t> rasterise(FT_Face face, const FontDesign& design, cons
 
     const double inkWidth = ink.xMax - ink.xMin;
     const double natural = scale * design.stretchX;
-    const double fit = (box.width - 2 * design.insetX) / inkWidth;
+    // Glyphs of two or three columns need every column for their stem.
+    const double inset = box.width <= 3 ? 0.0 : design.insetX;
+    const double fit = (box.width - 2 * inset) / inkWidth;
     const double sx = std::min(natural, fit);
     const double left = (box.width - inkWidth * sx) / 2;
+
+    if (box.character == '+') return sample(contours, design.samples, box);
 
     const bool descender = ink.yMin < -0.15 * capUnits && bottom < 0;
     const bool dotted = box.character == 'i' || box.character == 'j';
@@ -284,7 +300,11 @@ std::vector<std::uint8_t> rasterise(FT_Face face, const FontDesign& design, cons
         }
     }
 
-    const int n = design.samples;
+    return sample(contours, design.samples, box);
+}
+
+std::vector<std::uint8_t> sample(const std::vector<Contour>& contours, int n, const GlyphBox& box) {
+    std::vector<std::uint8_t> coverage(static_cast<std::size_t>(box.width) * box.height, 0);
     const int full = n * n;
     for (int row = 0; row < box.height; ++row) {
         for (int col = 0; col < box.width; ++col) {

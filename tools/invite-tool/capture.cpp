@@ -16,8 +16,15 @@
 #include "tools/invite-tool/png_image.h"
 #include "tools/invite-tool/progress_bar.h"
 #include "tools/invite-tool/wav_file.h"
+#include "tools/invite-tool/yuv_frame.h"
 
 namespace {
+// x264's speed preset. The backdrop's fine pattern changes every pixel of
+// every frame; on two cores "veryfast" needed about 3.5 ms a frame against
+// the drawing's 0.5 ms, "ultrafast" about 1.3 ms, with larger files (about
+// 40 MB for the whole demo) that still look the same.
+constexpr std::string_view EncoderPreset = "ultrafast";
+
 using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start) {
@@ -97,14 +104,18 @@ std::vector<std::string> ffmpegArguments(const std::string& output, std::int32_t
     // "file:" keeps ffmpeg from reading a name with a colon as a protocol or
     // a leading "-" as an option.
     return {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
-            // input 0: the frames, raw RGBA on standard input
-            "-f", "rawvideo", "-pix_fmt", "rgba", "-video_size", size, "-framerate",
+            // input 0: the frames, raw YUV 4:2:0 on standard input
+            "-f", "rawvideo", "-pix_fmt", "yuv420p", "-video_size", size, "-framerate",
             std::to_string(fps), "-i", "pipe:0",
             // input 1: the soundtrack, which starts with the song's first sample
             "-i", "file:" + audioPath, "-map", "0:v:0", "-map", "1:a:0",
             // veryfast keeps the encoder ahead of the drawing on two cores
-            "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
-            "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "file:" + output};
+            "-c:v", "libx264", "-preset", std::string(EncoderPreset), "-crf", "18",
+            // the frames are BT.601 (yuv_frame.h); say so, or players guess
+            // BT.709 for the larger --scale sizes and shift the colours
+            "-colorspace", "smpte170m", "-color_primaries", "smpte170m", "-color_trc", "smpte170m",
+            "-color_range", "tv",
+            "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "-f", "mp4", "file:" + output};
 }
 
 Result<CaptureSummary> captureToVideo(const CaptureOptions& options, const std::string& ffmpegPath,
@@ -117,8 +128,10 @@ Result<CaptureSummary> captureToVideo(const CaptureOptions& options, const std::
         ffmpegPath, ffmpegArguments(output, DemoWidth * options.scale, DemoHeight * options.scale,
                                     options.fps, audio.value().path()));
     if (!encoder) return encoder.error();
+    std::vector<std::uint8_t> yuv;
     auto summary = drawFrames(options, progress, [&](std::int64_t, const RgbaImage& image) {
-        return encoder.value().write(image.bytes);
+        toYuv420(image, yuv);
+        return encoder.value().write(yuv);
     });
     auto status = encoder.value().finish();
     if (!status) return status.error();

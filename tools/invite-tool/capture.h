@@ -27,8 +27,8 @@ struct CaptureSummary {
     double totalSeconds = 0.0;  // everything, writing or encoding included
 };
 
-// The ffmpeg command line (argv[0] = "ffmpeg") that reads raw RGBA frames of
-// width x height at `fps` from its standard input and `audioPath`, and writes
+// The ffmpeg command line (argv[0] = "ffmpeg") that reads raw YUV 4:2:0 frames
+// (yuv_frame.h) of width x height at `fps` from its standard input and `audioPath`, and writes
 // an H.264 (yuv420p) / AAC MP4 to `output`, starting both at time 0.
 std::vector<std::string> ffmpegArguments(const std::string& output, std::int32_t width,
                                          std::int32_t height, std::int32_t fps,

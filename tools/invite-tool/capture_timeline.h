@@ -26,7 +26,7 @@ inline constexpr std::array<double, 12> ContactSheetTimes = {
     15.0,  // wave backdrop over the signature
     21.0,  // slogan scroller joins
     27.0,
-    33.0,  // invitation: typewriter title and lines
+    38.0,  // invitation: typewriter title, lines scrolling in
     45.0,
     62.5,  // invitation, "made with" title
     66.0,  // greetings

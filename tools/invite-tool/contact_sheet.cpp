@@ -1,12 +1,21 @@
 #include "tools/invite-tool/contact_sheet.h"
 
+#include <cassert>
+#include <charconv>
 #include <string>
 
-#include "app/time_line.h"
 #include "tools/invite-tool/capture_timeline.h"
 #include "tools/invite-tool/label_font.h"
 
 namespace {
+// The shortest decimal that reads back as t: 0.25, 6, 62.5.
+std::string formatSeconds(double t) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, t, std::chars_format::fixed);
+    assert(result.ec == std::errc());
+    return std::string(text, result.ptr);
+}
+
 constexpr std::int32_t Tiles = static_cast<std::int32_t>(ContactSheetTimes.size());
 constexpr std::int32_t Rows = (Tiles + ContactSheetColumns - 1) / ContactSheetColumns;
 constexpr std::int32_t CellWidth = DemoWidth + ContactSheetGap;
@@ -31,7 +40,7 @@ Result<RgbaImage> renderContactSheet(OffscreenDemo& demo, std::uint64_t seed) {
         const std::int32_t y = ContactSheetGap + (i / ContactSheetColumns) * CellHeight;
         blit(sheet, still.value(), x, y);
         // The label sits centred in the strip under the tile.
-        const std::string label = "t = " + formatDemoTime(t) + " s";
+        const std::string label = "t = " + formatSeconds(t);
         const std::int32_t labelX = x + (DemoWidth - labelWidth(label, ContactSheetLabelScale)) / 2;
         const std::int32_t labelY =
             y + DemoHeight + (ContactSheetLabelHeight - LabelCellHeight * ContactSheetLabelScale) / 2;

@@ -1,5 +1,5 @@
 // The contact sheet: the stills of ContactSheetTimes in a grid, each with its
-// demo time written under it.
+// demo time in seconds written under it ("t = 62.5").
 #pragma once
 
 #include <cstdint>

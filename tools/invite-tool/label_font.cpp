@@ -11,7 +11,7 @@ struct LabelGlyph {
 };
 
 // Rows top to bottom, each written as the pixels left to right.
-constexpr std::array<LabelGlyph, 15> LabelGlyphs = {{
+constexpr std::array<LabelGlyph, 14> LabelGlyphs = {{
     {'0', 3, {0b111, 0b101, 0b101, 0b101, 0b111}},
     {'1', 3, {0b010, 0b110, 0b010, 0b010, 0b111}},
     {'2', 3, {0b111, 0b001, 0b111, 0b100, 0b111}},
@@ -23,7 +23,6 @@ constexpr std::array<LabelGlyph, 15> LabelGlyphs = {{
     {'8', 3, {0b111, 0b101, 0b111, 0b101, 0b111}},
     {'9', 3, {0b111, 0b101, 0b111, 0b001, 0b111}},
     {'.', 1, {0b0, 0b0, 0b0, 0b0, 0b1}},
-    {'s', 3, {0b000, 0b011, 0b110, 0b011, 0b110}},
     {'t', 3, {0b010, 0b111, 0b010, 0b010, 0b011}},
     {'=', 3, {0b000, 0b111, 0b000, 0b111, 0b000}},
     {' ', 2, {0, 0, 0, 0, 0}},

@@ -1,5 +1,5 @@
 // A tiny bitmap font of the tool's own (3 x 5 cells) for the labels on the
-// contact sheet: the digits, ".", "s", "t", "=" and space. It is not the
+// contact sheet: the digits, ".", "t", "=" and space. It is not the
 // demo's lettering on purpose: a label must read the same whatever the
 // scenes draw, and the demo's large font has no 7 or 8.
 #pragma once

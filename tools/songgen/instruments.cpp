@@ -7,12 +7,14 @@
 
 namespace {
 
-// The rate at which the player reads a sample played at period 428 with
-// finetune +7: clock 8287 Hz × 428 / round(428 × 2^(-7/96)) = 8287 × 428 / 407.
-// The bass drum is played at C-2, so its sweep is designed at this rate.
-constexpr double BassDrumRate = 8287.0 * 428.0 / 407.0;  // bytes per second
-// The hi-hat is played at G-3 (period 143, finetuned 136).
-constexpr double HiHatRate = 8287.0 * 428.0 / 136.0;
+// The player reads a sample at PlayerClock × 428 / period bytes per second,
+// with the period scaled by the finetune: +7 gives round(p × 2^(-7/96)).
+constexpr double PlayerClock = 8287.0;  // bytes per second at period 428
+// The bass drum is played at C-2, period 428, finetuned 407, so its sweep is
+// designed at this rate.
+constexpr double BassDrumRate = PlayerClock * 428.0 / 407.0;  // about 8715 bytes per second
+// The hi-hat is played at G-3, period 143, finetuned 136.
+constexpr double HiHatRate = PlayerClock * 428.0 / 136.0;  // about 26080 bytes per second
 
 constexpr int PulseLength = 46;
 constexpr int PulseHigh = 12;  // 26 % duty, near the 2A03's 25 % setting
@@ -26,6 +28,8 @@ constexpr int SquareValue = 80;
 constexpr int BassDrumLength = 1148;
 constexpr int HiHatLength = 594;
 
+// No synthesized value lies within 0.001 of a rounding boundary, so the last-bit
+// differences between maths libraries cannot change a byte.
 std::int8_t toByte(double x) {
     return static_cast<std::int8_t>(std::clamp(std::lround(x), -127L, 127L));
 }

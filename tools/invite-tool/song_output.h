@@ -1,0 +1,41 @@
+// Shared by the music commands (render, song, export-mod): reading a module
+// file, parsing --rate and writing a rendered song as WAV or raw samples.
+// Defined in cmd_render.cpp.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "music/song_buffer.h"
+
+inline constexpr std::int32_t DefaultSongRate = 48000;
+
+// The whole file, or nothing with `error` set to one line naming the problem.
+std::optional<std::vector<std::uint8_t>> readBinaryFile(const std::string& path, std::string& error);
+
+// Writes `bytes` to `path` ("-" = standard output). False with `error` set on failure.
+bool writeBinaryFile(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error);
+
+// "48000" -> 48000 if it is a whole number in the renderer's range.
+std::optional<std::int32_t> parseRate(std::string_view text);
+
+// A 16-bit mono PCM WAV file of exactly `song`, or with `raw` the samples
+// alone as little-endian int16.
+std::vector<std::uint8_t> encodeSong(const SongBuffer& song, std::int32_t rate, bool raw);
+
+struct Command;
+
+// The arguments of a song-writing command: file names, --rate N (or
+// --rate=N) and --raw. On a usage error returns the exit status of
+// usageError(command, ...); otherwise nothing.
+struct SongArguments {
+    std::vector<std::string> paths;
+    std::int32_t rate = DefaultSongRate;
+    bool raw = false;
+};
+std::optional<int> parseSongArguments(const Command& command, std::span<const std::string_view> args,
+                                      SongArguments& parsed);
