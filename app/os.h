@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 // Wall-clock time of day in 100-nanosecond ticks (precise, not monotonic).
@@ -21,9 +22,23 @@ enum class OutputStatus {
     Failed,    // a real write failure: closed pipe, full disk, ...
 };
 
+// Call first thing in main. A standard stream the process was started without
+// is pointed at the null device, so that no file or socket opened later (the
+// X connection, an audio file) takes its number and receives our output. A
+// reader that closes its end of a pipe makes writes fail with an error
+// instead of ending the process by a signal.
+void prepareStandardStreams();
+
 // Writes `bytes` to standard output with one write and no buffering of our
 // own. `errorNumber` receives errno on failure.
 OutputStatus writeStandardOutput(std::string_view bytes, int& errorNumber);
+
+// Writes `bytes` to standard error in one write; failures are ignored (there
+// is nowhere left to report them).
+void writeStandardError(std::string_view bytes);
+
+// The system's text for an error number from the functions above.
+std::string errorText(int errorNumber);
 
 // Fills `buffer` from the operating system's random source. Returns 0 on
 // success, else a non-zero error code.

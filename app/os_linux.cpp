@@ -1,7 +1,9 @@
 #include "app/os.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/random.h>
@@ -38,6 +40,16 @@ void sleepMilliseconds(std::uint32_t milliseconds) {
     }
 }
 
+void prepareStandardStreams() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // open() returns the lowest free number, which is `fd` itself.
+        const int opened = ::open("/dev/null", O_RDWR);
+        if (opened != fd && opened >= 0) ::close(opened);
+    }
+    ::signal(SIGPIPE, SIG_IGN);
+}
+
 OutputStatus writeStandardOutput(std::string_view bytes, int& errorNumber) {
     errorNumber = 0;
     const char* data = bytes.data();
@@ -54,6 +66,24 @@ OutputStatus writeStandardOutput(std::string_view bytes, int& errorNumber) {
         left -= static_cast<std::size_t>(written);
     }
     return OutputStatus::Written;
+}
+
+void writeStandardError(std::string_view bytes) {
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(STDERR_FILENO, data, left);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return;
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+}
+
+std::string errorText(int errorNumber) {
+    char buffer[256];
+    // GNU strerror_r: the text may or may not be placed in `buffer`.
+    return ::strerror_r(errorNumber, buffer, sizeof buffer);
 }
 
 int fillEntropy(std::span<std::uint8_t> buffer) {

@@ -12,10 +12,19 @@
 // generator: reference counts of the SDL context and of each subsystem.
 namespace {
 std::atomic<std::uint32_t> contextCount{0};
-std::atomic<bool> contextDeclared{false};
-thread_local bool contextThread = false;
+// The thread that declared the context (threadToken()), 0 while none is
+// declared. One value instead of a "declared" flag plus a per-thread flag: a
+// per-thread flag would outlive the context it was set for and let its thread
+// pass the check against the next context, made by another thread.
+std::atomic<std::uintptr_t> contextOwner{0};
 std::atomic<std::uint32_t> subsystemCounts[3]{};
 std::atomic<bool> eventPumpAlive{false};
+
+// A value unique to the calling thread among the live threads, never 0.
+std::uintptr_t threadToken() {
+    thread_local const char marker = 0;
+    return reinterpret_cast<std::uintptr_t>(&marker);
+}
 
 constexpr std::uint32_t subsystemFlag(SubsystemKind kind) {
     switch (kind) {
@@ -38,14 +47,16 @@ PlatformError sdlError() { return PlatformError{SDL_GetError()}; }
 // >>context -------------------------------------------------------------------
 
 Result<Sdl> Sdl::create() {
-    const bool wasDeclared = contextDeclared.exchange(true);
-    if (wasDeclared && !contextThread) {
+    std::uintptr_t owner = 0;
+    if (!contextOwner.compare_exchange_strong(owner, threadToken()) && owner != threadToken()) {
         return PlatformError{std::string(PlatformErrorText::SdlFromAnotherThread)};
     }
-    if (!wasDeclared) contextThread = true;
     if (contextCount.fetch_add(1) == 0 && SDL_Init(0) != 0) {
         PlatformError error = sdlError();
+        // No context came to life: leave none declared, so a later attempt
+        // (from any thread) calls SDL_Init again.
         contextCount.store(0);
+        contextOwner.store(0);
         return error;
     }
     Sdl sdl;
@@ -82,7 +93,7 @@ void Sdl::release() noexcept {
     if (!std::exchange(live_, false)) return;
     if (contextCount.fetch_sub(1) == 1) {
         SDL_Quit();
-        contextDeclared.store(false);
+        contextOwner.store(0);
     }
 }
 
@@ -165,12 +176,14 @@ bool Event::isQuit() const { return type == SDL_QUIT; }
 bool Event::isEscapeDown() const { return type == SDL_KEYDOWN && keySym == SDLK_ESCAPE; }
 
 Result<EventPump> EventPump::create(const Sdl& sdl) {
-    if (eventPumpAlive.load()) {
+    if (eventPumpAlive.exchange(true)) {
         return PlatformError{std::string(PlatformErrorText::EventPumpAlive)};
     }
     auto events = EventSubsystem::acquire(sdl);
-    if (!events) return events.error();
-    eventPumpAlive.store(true);
+    if (!events) {
+        eventPumpAlive.store(false);
+        return events.error();
+    }
     return EventPump(std::move(events).value());
 }
 
