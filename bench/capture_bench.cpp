@@ -8,6 +8,7 @@
 
 #include "tools/invite-tool/capture_timeline.h"
 #include "tools/invite-tool/offscreen_demo.h"
+#include "tools/invite-tool/yuv_frame.h"
 
 namespace {
 OffscreenDemo makeDemo(benchmark::State& state) {
@@ -37,6 +38,18 @@ void drawFrameAt(benchmark::State& state) {
 // Signature, wave backdrop, slogan, invitation, greetings, returned signature.
 BENCHMARK(drawFrameAt)->Arg(6000)->Arg(15000)->Arg(24000)->Arg(45000)->Arg(75000)->Arg(100000)
     ->Unit(benchmark::kMicrosecond);
+
+// The conversion of one drawn frame for the encoder.
+void convertFrameToYuv420(benchmark::State& state) {
+    OffscreenDemo demo = makeDemo(state);
+    const RgbaImage frame = demo.render(24.0).value();
+    std::vector<std::uint8_t> out;
+    for (auto _ : state) {
+        toYuv420(frame, out);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(convertFrameToYuv420)->Unit(benchmark::kMicrosecond);
 
 // Every frame of a 60 fps capture of the whole demo.
 void drawWholeDemoAt60Fps(benchmark::State& state) {
