@@ -41,9 +41,10 @@ std::optional<std::string> findOnPath(std::string_view name) {
         std::size_t end = path.find(':', start);
         if (end == std::string_view::npos) end = path.size();
         // An empty entry means the current directory.
-        std::string directory(path.substr(start, end - start));
+        std::string_view directory = path.substr(start, end - start);
         if (directory.empty()) directory = ".";
-        std::string candidate = directory + "/" + std::string(name);
+        std::string candidate;
+        candidate.append(directory).append("/").append(name);
         if (isExecutableFile(candidate)) return candidate;
         start = end + 1;
     }
