@@ -21,7 +21,11 @@ struct ToolRun {
     std::string errors;
 };
 
-std::string temp(const std::string& name) { return testing::TempDir() + "music_tool_" + name; }
+// A file name of the running test's own: ctest runs the tests in parallel.
+std::string temp(const std::string& name) {
+    return testing::TempDir() + "music_tool_" + testing::UnitTest::GetInstance()->current_test_info()->name() +
+           "_" + name;
+}
 
 std::vector<std::uint8_t> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
