@@ -4,19 +4,13 @@
 
 #include "music/renderer.h"
 
-#ifdef INVITE_HAVE_BUILTIN_SONG
 extern const std::uint8_t builtinSongModule[];
 extern const std::size_t builtinSongModuleSize;
 
 std::span<const std::uint8_t> builtinModuleBytes() { return {builtinSongModule, builtinSongModuleSize}; }
-#else
-// Built without assets/song.mod: no built-in song, the demo plays silence.
-std::span<const std::uint8_t> builtinModuleBytes() { return {}; }
-#endif
 
 SongBuffer renderSong(std::int32_t rate) {
     assert(rate >= MinRenderRate);
-    if (builtinModuleBytes().empty()) return {};
     MusicResult<SongBuffer> song = renderModule(builtinModuleBytes(), rate);
     // The built-in module passes every check of the loader.
     assert(song.ok());

@@ -29,10 +29,15 @@ cat build/ctest.log
 [ "$sanitize_build" -eq 0 ] || { echo "The sanitizer build failed." >&2; exit 1; }
 
 echo "--- sanitizer build: unit tests and one end-to-end run"
-ctest --test-dir build-sanitize --output-on-failure -j"$jobs" -L unit || status=1
-ctest --test-dir build-sanitize --output-on-failure -R '^e2e_sigterm$' || status=1
+ctest --test-dir build-sanitize --output-on-failure -j"$jobs" -L unit 2>&1 |
+  tee build-sanitize/ctest-unit.log || status=1
+ctest --test-dir build-sanitize --output-on-failure -R '^e2e_sigterm$' 2>&1 |
+  tee build-sanitize/ctest-e2e.log || status=1
 
 scripts/fuzz-music.sh 30 || status=1  # a short clean run of the module fuzzer (ASan + UBSan)
 
-[ "$status" -eq 0 ] && echo "All tests passed." || echo "Some tests FAILED." >&2
+# One closing line over all three ctest runs ("... N tests failed out of M").
+awk '/tests failed out of/ { failed += $4; total += $NF }
+     END { printf "tests: %d passed, %d failed\n", total - failed, failed }' \
+  build/ctest.log build-sanitize/ctest-unit.log build-sanitize/ctest-e2e.log
 exit "$status"

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The README's run command on a machine without a display: it says so and
 # captures the demo to a file instead (cut short here with the test-only
-# INVITE_CAPTURE_UNTIL).  Usage: headless_run_test.sh SOURCE_DIR
+# INVITE_CAPTURE_UNTIL, and reusing the test build through INVITE_BUILD_DIR).
+# Usage: headless_run_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
-source_dir=${1:?usage: headless_run_test.sh SOURCE_DIR}
+source_dir=${1:?usage: headless_run_test.sh SOURCE_DIR BUILD_DIR}
+build_dir=${2:?usage: headless_run_test.sh SOURCE_DIR BUILD_DIR}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 out="$work/headless.mp4"
 
-env -u DISPLAY -u WAYLAND_DISPLAY INVITE_CAPTURE_OUT="$out" INVITE_CAPTURE_UNTIL=0.5 \
+env -u DISPLAY -u WAYLAND_DISPLAY INVITE_BUILD_DIR="$build_dir" INVITE_CAPTURE_OUT="$out" INVITE_CAPTURE_UNTIL=0.5 \
   "$source_dir/scripts/run.sh" >"$work/stdout" 2>"$work/stderr" || {
   echo "FAIL: scripts/run.sh failed without a display" >&2; cat "$work/stderr" >&2; exit 1; }
 
