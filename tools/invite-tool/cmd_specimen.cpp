@@ -1,7 +1,7 @@
 // invite-tool specimen OUT.png: every glyph of both built-in fonts, drawn
 // through the demo's own glyph path (makeGlyphTexture, glyphDestRect,
 // copyToCanvas) on its background, at 1:1 and enlarged four times.
-#include <algorithm>
+#include <utility>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -11,7 +11,8 @@
 #include "text/font.h"
 #include "text/glyph_draw.h"
 #include "tools/invite-tool/command.h"
-#include "tools/invite-tool/png.h"
+#include "tools/invite-tool/png_image.h"
+#include "tools/invite-tool/rgba_image.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ std::string drawLines(const Canvas& canvas, const std::vector<Run>& runs, std::i
     return {};
 }
 
-Result<Canvas::Pixels> render(std::int32_t width, std::int32_t height, const std::vector<Run>& runs,
+Result<RgbaImage> render(std::int32_t width, std::int32_t height, const std::vector<Run>& runs,
                               std::int32_t left, std::int32_t top, std::int32_t lineStep, double gap) {
     Result<Canvas> canvas = Canvas::createOffscreen(width, height);
     if (!canvas) return canvas.error();
@@ -73,19 +74,9 @@ Result<Canvas::Pixels> render(std::int32_t width, std::int32_t height, const std
     if (std::string error = drawLines(c, runs, left, top, lineStep, gap); !error.empty()) {
         return PlatformError{error};
     }
-    return c.readPixels();
-}
-
-// Copies `from` into `to` at row `atRow`, every pixel as a zoom x zoom square.
-void blit(std::vector<std::uint8_t>& to, std::int32_t atRow, const Canvas::Pixels& from, std::int32_t zoom) {
-    for (std::int32_t y = 0; y < from.height * zoom; ++y) {
-        for (std::int32_t x = 0; x < std::min(from.width * zoom, ImageWidth); ++x) {
-            const std::size_t src = (static_cast<std::size_t>(y / zoom) * from.width + x / zoom) * 4;
-            const std::size_t dst = (static_cast<std::size_t>(atRow + y) * ImageWidth + x) * 4;
-            std::copy_n(from.bytes.begin() + static_cast<std::ptrdiff_t>(src), 4,
-                        to.begin() + static_cast<std::ptrdiff_t>(dst));
-        }
-    }
+    Result<Canvas::Pixels> pixels = c.readPixels();
+    if (!pixels) return pixels.error();
+    return RgbaImage{pixels.value().width, pixels.value().height, std::move(pixels.value().bytes)};
 }
 
 std::vector<Run> chunked(const Font& font, const std::string& characters, std::size_t perLine) {
@@ -124,7 +115,7 @@ int runSpecimen(std::span<const std::string_view> args) {
     };
     const std::int32_t lineStep = 28;
     const std::int32_t actualHeight = lineStep * static_cast<std::int32_t>(actual.size()) + 16;
-    Result<Canvas::Pixels> oneToOne = render(ImageWidth, actualHeight, actual, 8, 14, lineStep, 0.0);
+    Result<RgbaImage> oneToOne = render(ImageWidth, actualHeight, actual, 8, 14, lineStep, 0.0);
     if (!oneToOne) return fail(oneToOne.error().text);
 
     // 4x: the glyphs spaced apart so that each one's box can be seen.
@@ -132,16 +123,14 @@ int runSpecimen(std::span<const std::string_view> args) {
     for (const Run& run : chunked(SmallFont, small, 20)) enlarged.push_back(run);
     const std::int32_t zoomStep = 26;
     const std::int32_t zoomHeight = zoomStep * static_cast<std::int32_t>(enlarged.size()) + 4;
-    Result<Canvas::Pixels> zoomed = render(ImageWidth / Zoom, zoomHeight, enlarged, 2, 8, zoomStep, 2.0);
+    Result<RgbaImage> zoomed = render(ImageWidth / Zoom, zoomHeight, enlarged, 2, 8, zoomStep, 2.0);
     if (!zoomed) return fail(zoomed.error().text);
 
     const std::int32_t height = actualHeight + zoomHeight * Zoom;
-    std::vector<std::uint8_t> image(static_cast<std::size_t>(ImageWidth) * height * 4, 255);
-    blit(image, 0, oneToOne.value(), 1);
-    blit(image, actualHeight, zoomed.value(), Zoom);
-    if (std::string error = writePngRgba(std::string(args[0]), ImageWidth, height, image); !error.empty()) {
-        return fail(error);
-    }
+    RgbaImage image = RgbaImage::filled(ImageWidth, height, Rgba{255, 255, 255, 255});
+    blit(image, oneToOne.value(), 0, 0);
+    blit(image, scaleNearest(zoomed.value(), Zoom), 0, actualHeight);
+    if (Status written = writePng(std::string(args[0]), image); !written) return fail(written.error().text);
     return 0;
 }
 
