@@ -1,4 +1,4 @@
-# cmake -DTOOL=invite-tool -DOUTPUT=specimen.png -P specimen_check.cmake
+# cmake -DTOOL=invite-tool -DOUTPUT=specimen.png -P font_sheet_check.cmake
 # The specimen command succeeds and writes a PNG of the expected size.
 file(REMOVE "${OUTPUT}")
 execute_process(COMMAND "${TOOL}" specimen "${OUTPUT}" RESULT_VARIABLE status)
