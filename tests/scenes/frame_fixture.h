@@ -15,6 +15,8 @@
 #include "scenes/scene_renderer.h"
 #include "scenes/text_run.h"
 #include "scenes/timeline.h"
+#include "text/demo_text.h"
+#include "text/font.h"
 #include "text/jitter.h"
 
 namespace scenetest {
@@ -102,6 +104,18 @@ inline TextRun literalRun(std::string_view text, const Font& font, double pen, s
     run.penStart = pen;
     run.dx = dx;
     return run;
+}
+
+// The greetings' three notes where they belong on a 400-high canvas, in the
+// scene's drawing order, written out by hand.
+inline void drawExpectedNotes(const SceneTarget& target) {
+    const struct { std::string_view text; std::int32_t dx, top; } notes[] = {
+        {OnsiteNoteText, 18, 336}, {RestNoteText, 24, 368}, {SorryNoteText, 18, 304}};
+    for (const auto& n : notes) {
+        TextRun r = literalRun(n.text, LargeFont, 0.0, n.dx, n.top);
+        r.jitter = LineJitter;
+        drawRun(target, r);
+    }
 }
 
 // Describes the first difference, or returns "" when the frames are equal.

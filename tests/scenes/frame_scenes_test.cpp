@@ -239,13 +239,7 @@ Frame greetingsReference(const Canvas& canvas, double t, double headerLimit) {
             r.jitter = LineJitter;
             drawRun(target, r);
         }
-        const struct { std::string_view text; std::int32_t dx, top; } notes[] = {
-            {OnsiteNoteText, 18, 336}, {RestNoteText, 24, 368}, {SorryNoteText, 18, 304}};
-        for (const auto& n : notes) {
-            TextRun r = literalRun(n.text, LargeFont, 0.0, n.dx, n.top);
-            r.jitter = LineJitter;
-            drawRun(target, r);
-        }
+        drawExpectedNotes(target);
     });
 }
 

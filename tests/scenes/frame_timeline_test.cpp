@@ -96,13 +96,7 @@ TEST(FrameTimeline, GreetingsAtSixtyThreeExactlyShowHeaderStartAndNotes) {
             r.jitter = LineJitter;
             drawRun(target, r);
         }
-        const struct { std::string_view text; std::int32_t dx, top; } notes[] = {
-            {OnsiteNoteText, 18, 336}, {RestNoteText, 24, 368}, {SorryNoteText, 18, 304}};
-        for (const auto& n : notes) {
-            TextRun r = literalRun(n.text, LargeFont, 0.0, n.dx, n.top);
-            r.jitter = LineJitter;
-            drawRun(target, r);
-        }
+        drawExpectedNotes(target);
     });
     EXPECT_EQ(firstDifference(frame, expected), "");
     // Nothing above the header's first character and the notes: the rows are off the canvas.
