@@ -1,7 +1,7 @@
 // The audio device the demo asks for, and the check of what SDL obtained.
 #pragma once
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 // 48000 Hz, 32-bit float little-endian (AUDIO_F32LSB), mono, 8192 frames per
 // callback buffer (about 171 ms). Opened with no allowed changes: SDL converts

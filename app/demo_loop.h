@@ -1,7 +1,7 @@
 // The fixed times of the demo and the events that end its frame loop.
 #pragma once
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 // The first frame is drawn before the loop, at this t.
 inline constexpr double FirstFrameTime = 0.001;

@@ -5,7 +5,7 @@
 #include <charconv>
 #include <string_view>
 
-#include "app/os.h"
+#include "platform/os.h"
 
 namespace {
 constexpr std::string_view TimeLinePrefix = "Time: ";

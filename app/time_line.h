@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 // t in plain decimal: the shortest digits that read back as the same double,
 // no exponent, no trailing zeros, no point for whole numbers (0.001, 1.5, 2, 114).

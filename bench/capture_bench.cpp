@@ -4,8 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <malloc.h>
 
+#include "platform/os.h"
 #include "tools/invite-tool/capture_timeline.h"
 #include "tools/invite-tool/offscreen_demo.h"
 #include "tools/invite-tool/yuv_frame.h"
@@ -13,8 +13,7 @@
 namespace {
 OffscreenDemo makeDemo(benchmark::State& state) {
     // As a capture does: canvas-sized buffers stay in the heap between frames.
-    mallopt(M_MMAP_THRESHOLD, 64 << 20);
-    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    keepLargeBlocksOnTheHeap(64 << 20, 256 << 20);
     auto demo = OffscreenDemo::create();
     if (!demo) {
         state.SkipWithError(demo.error().text.c_str());

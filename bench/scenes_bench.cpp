@@ -11,7 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/os.h"
+#include "platform/platform.h"
 #include "scenes/scene_renderer.h"
 #include "scenes/wave_backdrop.h"
 #include "text/jitter.h"
@@ -34,6 +35,8 @@ void renderOneFrame(benchmark::State& state, double t) {
         state.SkipWithError("no offscreen canvas");
         return;
     }
+    // As the demo's start-up does: canvas-sized blocks stay in the heap.
+    keepLargeBlocksOnTheHeap(16 << 20, 32 << 20);
     const Canvas& c = canvas.value();
     const TextureFactory factory = c.textureFactory();
     setCurrentThreadRandom(std::make_shared<ThreadRandom>(ThreadRandom::Key{}));

@@ -15,7 +15,7 @@
 #define INVITE_HAVE_TSC 1
 #endif
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "text/chacha.h"
 #include "text/demo_text.h"
 #include "text/font.h"

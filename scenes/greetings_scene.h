@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "scenes/text_run.h"
 
 // One of the three notes near the bottom.

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "scenes/text_run.h"
 
 class InvitationScene {

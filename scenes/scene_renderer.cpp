@@ -11,33 +11,7 @@
 #include "scenes/timeline.h"
 #include "scenes/wave_backdrop.h"
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
-namespace {
-// Every wave frame allocates two canvas-sized blocks (its surface, and the
-// texture SDL copies it into: 1 MB each at 640 x 400) and frees both again.
-// With glibc's defaults such blocks go back to the kernel at once (as mmap
-// chunks, or by trimming the heap top), so each frame faults about 500 fresh
-// pages in: 6 to 8 ms of CPU per frame here, against well under 1 ms when the
-// pages are reused. Blocks up to 16 MB therefore stay on the heap, and the
-// heap is trimmed only past 32 MB of free space.
-void keepFrameBlocksOnTheHeap() {
-#if defined(__GLIBC__)
-    static const bool tuned = [] {
-        mallopt(M_MMAP_THRESHOLD, 16 << 20);
-        mallopt(M_TRIM_THRESHOLD, 32 << 20);
-        return true;
-    }();
-    (void)tuned;
-#endif
-}
-}  // namespace
-
-SceneRenderer::SceneRenderer(bool writeTimeLines) : writeTimeLines_(writeTimeLines) {
-    keepFrameBlocksOnTheHeap();
-}
+SceneRenderer::SceneRenderer(bool writeTimeLines) : writeTimeLines_(writeTimeLines) {}
 
 Status SceneRenderer::renderFrame(const Canvas& canvas, const TextureFactory& factory, double t) {
     if (writeTimeLines_) {

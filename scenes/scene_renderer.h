@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 // The failure of a frame asked of a canvas that has no logical size.
 inline constexpr std::string_view NoLogicalSizeText = "The canvas has no logical size.";

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "scenes/text_run.h"
 
 struct PenOrigin {

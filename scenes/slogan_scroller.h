@@ -2,7 +2,7 @@
 // wrapping around to the left edge.
 #pragma once
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "scenes/text_run.h"
 
 class SloganScroller {

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "scenes/timeline.h"
 #include "text/demo_text.h"
 #include "text/font.h"

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "scenes/text_run.h"
 
 // What one column of the backdrop shares in a frame.

@@ -6,7 +6,7 @@
 #include <optional>
 #include <span>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "text/font.h"
 
 // A 32-bit ABGR8888 surface (bytes red, green, blue, alpha; pitch 4 x width).

@@ -4,7 +4,7 @@
 #include <cassert>
 #include <cstdlib>
 
-#include "app/os.h"
+#include "platform/os.h"
 
 namespace {
 

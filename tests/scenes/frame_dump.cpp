@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "scenes/scene_renderer.h"
 
 int main(int argc, char** argv) {

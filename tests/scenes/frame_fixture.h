@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "scenes/scene_renderer.h"
 #include "scenes/text_run.h"
 #include "scenes/timeline.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "text/font.h"
 #include "text/glyph_draw.h"
 

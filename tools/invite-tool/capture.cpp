@@ -1,6 +1,5 @@
 #include "tools/invite-tool/capture.h"
 
-#include <malloc.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -38,12 +37,6 @@ Result<CaptureSummary> drawFrames(const CaptureOptions& options, std::ostream& p
                                   const std::function<Status(std::int64_t, const RgbaImage&)>& consume) {
     assert(options.fps >= 1 && options.scale >= 1 && options.until >= 0.0);
     const Clock::time_point start = Clock::now();
-    // Every frame allocates and frees a few canvas-sized buffers (the read-back
-    // pixels, the backdrop's surface and texture). Left to the defaults, glibc
-    // hands each back to the system and the next frame pays for fresh pages,
-    // which took most of the time per frame; keep them in the heap instead.
-    mallopt(M_MMAP_THRESHOLD, 64 << 20);
-    mallopt(M_TRIM_THRESHOLD, 256 << 20);
     auto demo = OffscreenDemo::create();
     if (!demo) return demo.error();
     useJitterSeed(options.seed);

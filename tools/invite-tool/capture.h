@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "tools/invite-tool/capture_timeline.h"
 
 inline constexpr std::int32_t SongRate = 48000;  // the rate the demo asks its audio device for

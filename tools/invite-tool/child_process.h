@@ -10,7 +10,7 @@
 #include <sys/types.h>
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 // The first executable file called `name` in the directories of PATH, as the
 // shell would find it; none when PATH lacks it. A name with a slash is taken

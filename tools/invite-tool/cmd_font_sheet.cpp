@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "text/demo_text.h"
 #include "text/font.h"
 #include "text/glyph_draw.h"

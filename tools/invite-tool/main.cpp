@@ -3,9 +3,18 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/os.h"
 #include "tools/invite-tool/command.h"
 
 namespace {
+// Every captured frame allocates and frees a few canvas-sized buffers (the
+// read-back pixels, the backdrop's surface and texture, an enlarged copy).
+// Left to the defaults, glibc hands each back to the system and the next
+// frame pays for fresh pages, which took most of the time per frame; keep
+// them in the heap instead.
+constexpr std::size_t LargestReusedBlock = 64 << 20;  // bytes
+constexpr std::size_t HeapTrimSlack = 256 << 20;      // bytes
+
 void printHelp(std::ostream& out) {
     out << "usage: invite-tool COMMAND [ARGS...]\n\ncommands:\n";
     for (const Command& command : commands()) {
@@ -16,6 +25,7 @@ void printHelp(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepLargeBlocksOnTheHeap(LargestReusedBlock, HeapTrimSlack);
     std::vector<std::string_view> args(argv + 1, argv + argc);
     if (args.empty()) {
         printHelp(std::cerr);

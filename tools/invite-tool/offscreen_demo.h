@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "scenes/scene_renderer.h"
 #include "text/jitter.h"
 #include "tools/invite-tool/rgba_image.h"

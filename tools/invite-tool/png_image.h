@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "tools/invite-tool/rgba_image.h"
 
 enum class PngSpeed {

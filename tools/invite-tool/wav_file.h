@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 // The whole file in memory: a 44-byte header, then the samples little-endian.
 std::vector<std::uint8_t> wavBytes(std::span<const std::int16_t> samples, std::int32_t rate);

@@ -23,4 +23,15 @@ SDL_VIDEODRIVER=x11 DISPLAY=:32000 run_demo
 grep -q "^tiral25-invite: ." "$WORK/stderr" || fail "no display: unexpected error text"
 if grep -qi "audio" "$WORK/stderr"; then fail "no display: the error is about audio"; fi
 [ ! -s "$WORK/stdout" ] || fail "no display: a frame was drawn"
+
+# No display at all and no video driver asked for: the demo says so at once
+# instead of running unseen on SDL's offscreen driver. The timeout catches a
+# demo that plays on invisibly.
+DEMO_STATUS=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 "${DEMO_RUN[@]}" \
+    >"$WORK/stdout" 2>"$WORK/stderr" || DEMO_STATUS=$?
+[ "$DEMO_STATUS" -eq 1 ] || fail "no display variable: exit status $DEMO_STATUS"
+[ "$(cat "$WORK/stderr")" = "tiral25-invite: no display found" ] ||
+    fail "no display variable: unexpected error text"
+[ ! -s "$WORK/stdout" ] || fail "no display variable: a frame was drawn"
 echo "PASS"

@@ -1,13 +1,18 @@
-#include "app/os.h"
+#include "platform/os.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <unistd.h>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace {
 constexpr std::uint64_t TicksPerSecond = 10'000'000;  // 100-nanosecond ticks
@@ -86,6 +91,14 @@ std::string errorText(int errorNumber) {
     return ::strerror_r(errorNumber, buffer, sizeof buffer);
 }
 
+bool displayAvailable() {
+    for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') return true;
+    }
+    return false;
+}
+
 int fillEntropy(std::span<std::uint8_t> buffer) {
     std::size_t filled = 0;
     while (filled < buffer.size()) {
@@ -112,4 +125,16 @@ int fillEntropy(std::span<std::uint8_t> buffer) {
     }
     ::close(fd);
     return 0;
+}
+
+void keepLargeBlocksOnTheHeap(std::size_t largestBlockBytes, std::size_t trimSlackBytes) {
+#if defined(__GLIBC__)
+    // glibc's defaults map blocks of 128 KiB and more on their own and hand
+    // them back at free, and trim the heap top as soon as it is free.
+    mallopt(M_MMAP_THRESHOLD, static_cast<int>(largestBlockBytes));
+    mallopt(M_TRIM_THRESHOLD, static_cast<int>(trimSlackBytes));
+#else
+    (void)largestBlockBytes;
+    (void)trimSlackBytes;
+#endif
 }

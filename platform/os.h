@@ -1,7 +1,9 @@
 // The few operating-system services the program needs, behind functions of
-// our own. os_linux.cpp implements them for Linux; another system adds a file.
+// our own. os_linux.cpp implements them for Linux; another system adds a file
+// beside it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -40,6 +42,20 @@ void writeStandardError(std::string_view bytes);
 // The system's text for an error number from the functions above.
 std::string errorText(int errorNumber);
 
+// False when there is no display for a window to appear on and the user has
+// not chosen a video driver (SDL_VIDEODRIVER) either. On Linux that is neither
+// DISPLAY nor WAYLAND_DISPLAY set: SDL would then fall back to its offscreen
+// driver, and the demo would play its song with nothing to be seen.
+bool displayAvailable();
+
 // Fills `buffer` from the operating system's random source. Returns 0 on
 // success, else a non-zero error code.
 int fillEntropy(std::span<std::uint8_t> buffer);
+
+// Process-wide allocator tuning, for a program's start-up (never a library's):
+// blocks of up to `largestBlockBytes` come from the heap and are reused, and
+// the heap is trimmed only past `trimSlackBytes` of free space. Programs that
+// allocate and free the same canvas-sized blocks every frame call it so that
+// each frame does not fault fresh pages in. A no-op where the C library has
+// no such knobs.
+void keepLargeBlocksOnTheHeap(std::size_t largestBlockBytes, std::size_t trimSlackBytes);

@@ -1,6 +1,6 @@
 // The platform layer on the real SDL, with its dummy audio and offscreen
 // video drivers: reference counts, fixed error texts and release order.
-#include "app/platform.h"
+#include "platform/platform.h"
 
 #include <SDL.h>
 
