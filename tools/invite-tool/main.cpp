@@ -5,6 +5,7 @@
 
 #include "platform/os.h"
 #include "tools/invite-tool/command.h"
+#include "tools/invite-tool/interruption.h"
 
 namespace {
 // Every captured frame allocates and frees a few canvas-sized buffers (the
@@ -26,6 +27,8 @@ void printHelp(std::ostream& out) {
 
 int main(int argc, char** argv) {
     keepLargeBlocksOnTheHeap(LargestReusedBlock, HeapTrimSlack);
+    // A signal removes the temporary file of an unfinished output.
+    catchInterruptions();
     std::vector<std::string_view> args(argv + 1, argv + argc);
     if (args.empty()) {
         printHelp(std::cerr);
