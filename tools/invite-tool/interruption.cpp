@@ -60,7 +60,13 @@ void install() {
     // No SA_RESTART: a blocked write to ffmpeg or a wait returns EINTR, so
     // the capture notices the signal at once.
     action.sa_flags = 0;
-    for (int number : CaughtSignals) sigaction(number, &action, nullptr);
+    for (int number : CaughtSignals) {
+        // A signal ignored by whoever started us (nohup, a shell's background
+        // job) stays ignored.
+        struct sigaction previous {};
+        if (sigaction(number, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
+        sigaction(number, &action, nullptr);
+    }
 }
 
 // Blocks the caught signals for the scope, so a slot changes atomically for
