@@ -81,6 +81,11 @@ EOF
 check "module on standard input, samples on standard output" same \
   "$(cmp -s "$work/stdin.raw" "$work/stdout.raw" && echo same || echo different)"
 check "the song's samples" 10940416 "$(stat -c %s "$work/stdout.raw")"
+# A new file gets the mode the umask gives; a replaced one keeps its own.
+(umask 022 && "$tool" export-mod "$work/mode.mod")
+check "mode of a new file" 644 "$(stat -c %a "$work/mode.mod")"
+chmod 640 "$work/mode.mod" && "$tool" export-mod "$work/mode.mod"
+check "mode of a replaced file" 640 "$(stat -c %a "$work/mode.mod")"
 
 # --- F3: a disk that fills up part-way ----------------------------------------
 # Each command, to a new name and over a file the user had: one line with the
