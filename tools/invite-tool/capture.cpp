@@ -124,7 +124,7 @@ Result<CaptureSummary> captureToVideo(const CaptureOptions& options, const std::
     const Clock::time_point start = Clock::now();
     // ffmpeg writes a temporary file next to the output; only a video that
     // ffmpeg finished without error is renamed over it.
-    auto video = OutputFile::open(output, OutputFile::Writer::Other, OutputFile::Sync::Yes, false);
+    auto video = OutputFile::open(output, OutputFile::Writer::Other, false);
     if (!video) return video.error();
     auto audio = TemporaryFile::create(".wav");
     if (!audio) return audio.error();
@@ -257,7 +257,7 @@ Result<CaptureSummary> captureToFrames(const CaptureOptions& options, const std:
     if (Status s = writeWav((folder / SongFileName).string(), soundtrack(options), SongRate); !s) return s.error();
     written.wroteSong();
     auto summary = drawFrames(options, progress, [&](std::int64_t k, const RgbaImage& image) {
-        Status s = writePng((folder / frameFileName(k)).string(), image, PngSpeed::Fast, OutputFile::Sync::No);
+        Status s = writePng((folder / frameFileName(k)).string(), image, PngSpeed::Fast);
         if (s) written.wroteFrame();
         return s;
     });

@@ -50,11 +50,9 @@ PlatformError writeError(const std::string& path, const std::string& reason) {
 
 PlatformError OutputFile::failure(int number) const { return writeError(path_, std::strerror(number)); }
 
-Result<OutputFile> OutputFile::open(const std::string& path, Writer writer, Sync sync,
-                                    bool allowStandardOutput) {
+Result<OutputFile> OutputFile::open(const std::string& path, Writer writer, bool allowStandardOutput) {
     OutputFile file;
     file.path_ = path;
-    file.sync_ = sync;
     if (path == "-" && allowStandardOutput) {
         assert(writer == Writer::Tool);
         file.writing_ = "standard output";
@@ -122,7 +120,7 @@ Result<OutputFile> OutputFile::open(const std::string& path, Writer writer, Sync
 OutputFile::OutputFile(OutputFile&& other) noexcept
     : path_(std::move(other.path_)), writing_(std::move(other.writing_)), target_(std::move(other.target_)),
       temporary_(std::exchange(other.temporary_, {})), stream_(std::exchange(other.stream_, nullptr)),
-      sync_(other.sync_), standardOutput_(other.standardOutput_), committed_(other.committed_),
+      standardOutput_(other.standardOutput_), committed_(other.committed_),
       cleanup_(std::move(other.cleanup_)) {}
 
 OutputFile::~OutputFile() {
@@ -158,13 +156,6 @@ Status OutputFile::commit() {
             discard();
             return failure(number);
         }
-        const int fd = ::fileno(stream_);
-        // Syncing a device or a pipe means nothing (and fails with EINVAL).
-        if (!direct() && sync_ == Sync::Yes && ::fsync(fd) != 0) {
-            const int number = errno;
-            discard();
-            return failure(number);
-        }
         if (standardOutput_) {
             stream_ = nullptr;
             committed_ = true;
@@ -177,16 +168,6 @@ Status OutputFile::commit() {
             discard();
             return failure(number);
         }
-    } else if (!direct() && sync_ == Sync::Yes) {
-        // Another program wrote the file and closed it.
-        const int fd = ::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0 || ::fsync(fd) != 0) {
-            const int number = errno;
-            if (fd >= 0) ::close(fd);
-            discard();
-            return failure(number);
-        }
-        ::close(fd);
     }
     if (!direct() && ::rename(temporary_.c_str(), target_.c_str()) != 0) {
         const int number = errno;

@@ -4,8 +4,10 @@
 //
 // A regular file (or a name that does not exist yet) is written to a new
 // temporary file ".NAME.XXXXXX" in the target's own folder and renamed over
-// the target only by commit(), after the data is flushed, synced and the file
-// closed without error. Anything else removes only that temporary file.
+// the target only by commit(), after the data is flushed and the file closed
+// without error. (No fsync: every failure named above shows in write() or
+// close(); a sync guards only against a crash of the whole system, and cost
+// a third of the time of rendering the song to disk.) Anything else removes only that temporary file.
 // Standard output ("-"), a character device (/dev/null, /dev/full, a
 // terminal) and a pipe are written directly: there is nothing to rename
 // there, and a failure removes nothing. Every error names the path and
@@ -27,16 +29,12 @@ public:
         Tool,   // this process writes through write() or stream()
         Other,  // another program (ffmpeg) writes to writingPath()
     };
-    enum class Sync {
-        Yes,  // fsync before the rename: one finished file the user waits for
-        No,   // a frame among thousands, each cheap to make again
-    };
 
     // Opens `path` for writing. "-" is standard output unless `allowStandardOutput`
     // is false (then it is a file named "-"). A directory, a block device or a
     // socket is refused.
     static Result<OutputFile> open(const std::string& path, Writer writer = Writer::Tool,
-                                   Sync sync = Sync::Yes, bool allowStandardOutput = true);
+                                   bool allowStandardOutput = true);
 
     OutputFile(OutputFile&& other) noexcept;
     OutputFile& operator=(OutputFile&&) = delete;
@@ -72,7 +70,6 @@ private:
     std::string target_;     // what commit() renames over (a symlink's file, resolved)
     std::string temporary_;  // empty when written directly
     std::FILE* stream_ = nullptr;
-    Sync sync_ = Sync::Yes;
     bool standardOutput_ = false;
     bool committed_ = false;
     std::unique_ptr<RemovedOnInterruption> cleanup_;  // the temporary file, on SIGINT or SIGTERM

@@ -39,8 +39,8 @@ Status writePng(OutputFile& file, const RgbaImage& image, PngSpeed speed) {
     return okStatus();
 }
 
-Status writePng(const std::string& path, const RgbaImage& image, PngSpeed speed, OutputFile::Sync sync) {
-    auto file = OutputFile::open(path, OutputFile::Writer::Tool, sync);
+Status writePng(const std::string& path, const RgbaImage& image, PngSpeed speed) {
+    auto file = OutputFile::open(path);
     if (!file) return file.error();
     if (Status s = writePng(file.value(), image, speed); !s) return s;
     return file.value().commit();

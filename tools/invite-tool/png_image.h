@@ -18,8 +18,7 @@ enum class PngSpeed {
 // The error carries the system's reason, or libpng's message.
 Status writePng(OutputFile& file, const RgbaImage& image, PngSpeed speed = PngSpeed::Small);
 // A whole PNG file at `path`, through an OutputFile.
-Status writePng(const std::string& path, const RgbaImage& image, PngSpeed speed = PngSpeed::Small,
-                OutputFile::Sync sync = OutputFile::Sync::Yes);
+Status writePng(const std::string& path, const RgbaImage& image, PngSpeed speed = PngSpeed::Small);
 
 // Reads any PNG that libpng understands, converted to 8-bit RGBA.
 Result<RgbaImage> readPng(const std::string& path);

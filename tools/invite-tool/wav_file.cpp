@@ -75,9 +75,8 @@ Status writeWav(OutputFile& file, std::span<const std::int16_t> samples, std::in
     return writeSamples(file, samples);
 }
 
-Status writeWav(const std::string& path, std::span<const std::int16_t> samples, std::int32_t rate,
-                OutputFile::Sync sync) {
-    auto file = OutputFile::open(path, OutputFile::Writer::Tool, sync);
+Status writeWav(const std::string& path, std::span<const std::int16_t> samples, std::int32_t rate) {
+    auto file = OutputFile::open(path);
     if (!file) return file.error();
     if (Status s = writeWav(file.value(), samples, rate); !s) return s;
     return file.value().commit();

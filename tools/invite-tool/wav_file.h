@@ -26,8 +26,7 @@ Status writeSamples(OutputFile& file, std::span<const std::int16_t> samples);
 Status writeWav(OutputFile& file, std::span<const std::int16_t> samples, std::int32_t rate);
 
 // A whole WAV file at `path`, through an OutputFile.
-Status writeWav(const std::string& path, std::span<const std::int16_t> samples, std::int32_t rate,
-                OutputFile::Sync sync = OutputFile::Sync::Yes);
+Status writeWav(const std::string& path, std::span<const std::int16_t> samples, std::int32_t rate);
 
 // The song laid under a capture of `frames` frames at `fps`: as many samples
 // as the video lasts, the song from its first sample (demo time 0), then
