@@ -174,6 +174,24 @@ SIGTERM during a video|TERM|tool|$work/cap/out.mp4|143
 Ctrl-C during frames|INT|group|--frames $work/cap/frames|130
 SIGTERM during frames|TERM|tool|--frames $work/cap/frames|143
 EOF
+# A render stopped while it writes: the user's earlier file stays as it was
+# and no temporary file is left. (10 minutes at 384 kHz: 460 MB to write.)
+python3 "$here/long_module.py" 10 "$work/ten.mod"
+mkdir "$work/rendering" && echo "the user's earlier take" >"$work/rendering/take.wav"
+"$tool" render "$work/ten.mod" "$work/rendering/take.wav" --rate 384000 2>"$work/err" &
+pid=$!
+for _ in $(seq 1000); do  # until the writing starts: a new file beside it, or this one changed
+  [ "$(ls -A "$work/rendering" | wc -l)" -gt 1 ] && break
+  [ "$(cat "$work/rendering/take.wav" 2>/dev/null)" != "the user's earlier take" ] && break
+  sleep 0.01
+done
+kill -TERM "$pid"
+wait "$pid"
+check "F5 SIGTERM while render writes: exit status" 143 "$?"
+check "F5 SIGTERM while render writes: the user's file" "the user's earlier take" "$(head -c 100 "$work/rendering/take.wav" | tr -d '\0')"
+check "F5 SIGTERM while render writes: files in the folder" "take.wav" "$(ls -A "$work/rendering" | xargs)"
+rm -rf "$work/rendering" "$work/ten.mod"
+
 # A failing ffmpeg (it cannot write /dev/full) leaves no file and says so.
 run capture /dev/full --until 0.5 --fps 10
 ffmpeg_failure "F5 ffmpeg fails"
