@@ -86,6 +86,10 @@ check "the song's samples" 10940416 "$(stat -c %s "$work/stdout.raw")"
 check "mode of a new file" 644 "$(stat -c %a "$work/mode.mod")"
 chmod 640 "$work/mode.mod" && "$tool" export-mod "$work/mode.mod"
 check "mode of a replaced file" 640 "$(stat -c %a "$work/mode.mod")"
+if [ "$(id -u)" -eq 0 ] && chown nobody "$work/mode.mod" 2>/dev/null; then
+  "$tool" export-mod "$work/mode.mod"
+  check "owner of a file that root replaced" nobody "$(stat -c %U "$work/mode.mod")"
+fi
 
 # --- F3: a disk that fills up part-way ----------------------------------------
 # Each command, to a new name and over a file the user had: one line with the

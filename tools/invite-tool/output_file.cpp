@@ -104,6 +104,10 @@ Result<OutputFile> OutputFile::open(const std::string& path, Writer writer, bool
         ::close(fd);
         return file.failure(number);  // the destructor removes the temporary file
     }
+    // And its owner, where we may give it (as root, or the group of our own):
+    // a file replaced by root must not change hands. Otherwise it stays ours.
+    if (exists && ::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+    }
     if (writer == Writer::Other) {
         if (::close(fd) != 0) return file.failure(errno);
         return file;
