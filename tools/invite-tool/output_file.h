@@ -5,9 +5,12 @@
 // A regular file (or a name that does not exist yet) is written to a new
 // temporary file ".NAME.XXXXXX" in the target's own folder and renamed over
 // the target only by commit(), after the data is flushed and the file closed
-// without error. (No fsync: every failure named above shows in write() or
-// close(); a sync guards only against a crash of the whole system, and cost
-// a third of the time of rendering the song to disk.) Anything else removes only that temporary file.
+// without error; any failure before that removes the temporary file and
+// nothing else. The new file keeps the mode and owner of the one it replaces.
+// No fsync: a full disk, a failing device and a signal all show in write()
+// or close(); a sync guards only against a crash of the whole system, and
+// cost a third of the time of rendering the song to a disk.
+//
 // Standard output ("-"), a character device (/dev/null, /dev/full, a
 // terminal) and a pipe are written directly: there is nothing to rename
 // there, and a failure removes nothing. Every error names the path and
