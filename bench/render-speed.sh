@@ -34,11 +34,14 @@ summary() { sort -n "$1" | awk '{ t[NR] = $1 } END { printf "best %6.2f ms, medi
 # rename over a file ext4 starts writing the new one out at once).
 compare() {
   local name=$1
-  rm -f "$work/ours.times" "$work/xmp.times"
+  rm -f "$work/ours.times" "$work/xmp.times" "$work/earlier.times"
   for _ in $(seq "$runs"); do
-    [ "$name" = new ] && rm -f "$work/ours.raw" "$work/xmp.raw"
+    [ "$name" = new ] && rm -f "$work/ours.raw" "$work/xmp.raw" "$work/earlier.raw"
     microseconds "$tool" render "$module" "$work/ours.raw" --raw >>"$work/ours.times"
     microseconds "$xmp" "$module" "$work/xmp.raw" >>"$work/xmp.times"
+    if [ -n "$earlier" ]; then
+      microseconds "$earlier" render "$module" "$work/earlier.raw" --raw >>"$work/earlier.times"
+    fi
   done
   local ours_best xmp_best
   ours_best=$(sort -n "$work/ours.times" | head -1)
@@ -46,6 +49,9 @@ compare() {
   echo "output file: $name ($runs runs each, alternating)"
   echo "  invite-tool render --raw   $(summary "$work/ours.times")   $(stat -c %s "$work/ours.raw") bytes"
   echo "  libxmp (nearest)           $(summary "$work/xmp.times")   $(stat -c %s "$work/xmp.raw") bytes"
+  if [ -n "$earlier" ]; then
+    echo "  earlier invite-tool        $(summary "$work/earlier.times")   ($earlier)"
+  fi
   awk -v x="$xmp_best" -v o="$ours_best" 'BEGIN { printf "  libxmp / invite-tool (best): %.2fx\n", x / o }'
 }
 
