@@ -1,18 +1,18 @@
 #include "tools/invite-tool/child_process.h"
 
-#include "tools/invite-tool/interruption.h"
-
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+
+#include "tools/invite-tool/interruption.h"
 
 extern char** environ;
 
