@@ -62,7 +62,7 @@ compare new
 compare replace
 
 # Peak memory: the song buffer alone should count, whatever the length.
-python3 tests/tool/long_module.py 29 "$work/long.mod"
+python3 tests/capture/long_module.py 29 "$work/long.mod"
 echo "peak memory of render for a module of about 29 minutes (maximum resident set size):"
 for binary in "$tool" ${earlier:+"$earlier"}; do
   for rate in 48000 384000; do
