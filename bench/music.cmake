@@ -13,3 +13,9 @@ if(PkgConfig_FOUND)
     target_link_libraries(music_compare PRIVATE invite_music_engine PkgConfig::OPENMPT PkgConfig::XMP)
   endif()
 endif()
+
+# libxmp rendering a module file as a whole process, for bench/render-speed.sh.
+if(PkgConfig_FOUND AND XMP_FOUND)
+  add_executable(xmp_render ${CMAKE_CURRENT_LIST_DIR}/xmp_render.cpp)
+  target_link_libraries(xmp_render PRIVATE PkgConfig::XMP)
+endif()

@@ -18,6 +18,7 @@ test_packages=(
   clang libclang-rt-14-dev
   libfreetype-dev fonts-dejavu-core
   sox libopenmpt-dev libxmp-dev
+  time
   python3
 )
 

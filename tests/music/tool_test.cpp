@@ -5,7 +5,10 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -21,12 +24,6 @@ struct ToolRun {
     std::string errors;
 };
 
-// A file name of the running test's own: ctest runs the tests in parallel.
-std::string temp(const std::string& name) {
-    return testing::TempDir() + "music_tool_" + testing::UnitTest::GetInstance()->current_test_info()->name() +
-           "_" + name;
-}
-
 std::vector<std::uint8_t> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -35,13 +32,6 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-ToolRun tool(const std::string& arguments) {
-    const std::string errors = temp("stderr.txt");
-    const int raw = std::system((std::string(INVITE_TOOL) + " " + arguments + " 2> " + errors).c_str());
-    const auto text = readFile(errors);
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(text.begin(), text.end())};
 }
 
 std::uint32_t u32(const std::vector<std::uint8_t>& b, std::size_t at) {
@@ -67,9 +57,35 @@ std::vector<std::uint8_t> smallModule() {
     return builder.build();
 }
 
+// Each test works in a folder of its own, made fresh and removed afterwards:
+// ctest runs the tests in parallel, and two runs may share a machine.
+class Tool : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = testing::TempDir() + "music_tool_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr) << std::strerror(errno);
+        folder_ = pattern;
+    }
+    void TearDown() override {
+        if (!folder_.empty()) std::filesystem::remove_all(folder_);
+    }
+
+    std::string temp(const std::string& name) const { return (folder_ / name).string(); }
+
+    ToolRun tool(const std::string& arguments) const {
+        const std::string errors = temp("stderr.txt");
+        const int raw = std::system((std::string(INVITE_TOOL) + " " + arguments + " 2> " + errors).c_str());
+        const auto text = readFile(errors);
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(text.begin(), text.end())};
+    }
+
+private:
+    std::filesystem::path folder_;
+};
+
 }  // namespace
 
-TEST(Tool, RenderWritesAMonoWavOfTheSongBuffer) {
+TEST_F(Tool, RenderWritesAMonoWavOfTheSongBuffer) {
     const auto module = smallModule();
     writeFile(temp("small.mod"), module);
     const ToolRun run = tool("render " + temp("small.mod") + " " + temp("small.wav") + " --rate 22050");
@@ -92,7 +108,7 @@ TEST(Tool, RenderWritesAMonoWavOfTheSongBuffer) {
     EXPECT_GT(std::count_if(expected.begin(), expected.end(), [](std::int16_t v) { return v != 0; }), 10000);
 }
 
-TEST(Tool, RenderRawWritesTheSamplesAloneAtTheDefaultRate) {
+TEST_F(Tool, RenderRawWritesTheSamplesAloneAtTheDefaultRate) {
     const auto module = smallModule();
     writeFile(temp("small.mod"), module);
     const ToolRun run = tool("render " + temp("small.mod") + " " + temp("small.raw") + " --raw");
@@ -100,7 +116,7 @@ TEST(Tool, RenderRawWritesTheSamplesAloneAtTheDefaultRate) {
     EXPECT_EQ(samplesOf(readFile(temp("small.raw")), 0), renderModule(module, 48000).value());
 }
 
-TEST(Tool, BadModuleFileGivesOneLineAndStatusOne) {
+TEST_F(Tool, BadModuleFileGivesOneLineAndStatusOne) {
     auto module = smallModule();
     module.resize(1500);
     writeFile(temp("bad.mod"), module);
@@ -113,7 +129,7 @@ TEST(Tool, BadModuleFileGivesOneLineAndStatusOne) {
     EXPECT_NE(missing.errors.find("cannot read"), std::string::npos);
 }
 
-TEST(Tool, UsageErrorsGiveStatusTwoAndTheUsage) {
+TEST_F(Tool, UsageErrorsGiveStatusTwoAndTheUsage) {
     for (const std::string args : {"render", "render a.mod", "render a.mod b.wav --rate", "render a.mod b.wav --rate 100",
                                    "render a.mod b.wav --rate 48k", "render a.mod b.wav --loud", "song",
                                    "song a.wav b.wav", "export-mod", "export-mod --x y"}) {
@@ -124,7 +140,7 @@ TEST(Tool, UsageErrorsGiveStatusTwoAndTheUsage) {
     EXPECT_EQ(tool("render --help > /dev/null").status, 0);
 }
 
-TEST(Tool, SongAndExportModGiveTheBuiltInSong) {
+TEST_F(Tool, SongAndExportModGiveTheBuiltInSong) {
     ASSERT_EQ(tool("export-mod " + temp("song.mod")).status, 0);
     const auto exported = readFile(temp("song.mod"));
     EXPECT_TRUE(std::equal(exported.begin(), exported.end(), builtinModuleBytes().begin(), builtinModuleBytes().end()));

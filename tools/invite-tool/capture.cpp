@@ -2,15 +2,19 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <system_error>
 
 #include "music/song.h"
 #include "tools/invite-tool/child_process.h"
+#include "tools/invite-tool/interruption.h"
 #include "tools/invite-tool/offscreen_demo.h"
 #include "tools/invite-tool/png_image.h"
 #include "tools/invite-tool/progress_bar.h"
@@ -44,6 +48,10 @@ Result<CaptureSummary> drawFrames(const CaptureOptions& options, std::ostream& p
     summary.frames = captureFrameCount(options.fps, options.until);
     ProgressBar bar(progress, summary.frames);
     for (std::int64_t k = 0; k < summary.frames; ++k) {
+        if (interrupted()) {
+            progress << '\n';
+            return PlatformError{"interrupted"};
+        }
         const Clock::time_point drawStart = Clock::now();
         auto frame = demo.value().render(captureFrameTime(k, options.fps));
         if (!frame) return frame.error();
@@ -73,7 +81,7 @@ public:
         std::string path = std::string(directory != nullptr && *directory != '\0' ? directory : "/tmp") +
                            "/invite-capture-XXXXXX" + suffix;
         const int fd = ::mkstemps(path.data(), static_cast<int>(suffix.size()));
-        if (fd < 0) return PlatformError{"cannot make a temporary file in " + path};
+        if (fd < 0) return writeError(path, std::strerror(errno));
         ::close(fd);
         return TemporaryFile(std::move(path));
     }
@@ -114,41 +122,147 @@ std::vector<std::string> ffmpegArguments(const std::string& output, std::int32_t
 Result<CaptureSummary> captureToVideo(const CaptureOptions& options, const std::string& ffmpegPath,
                                       const std::string& output, std::ostream& progress) {
     const Clock::time_point start = Clock::now();
+    // ffmpeg writes a temporary file next to the output; only a video that
+    // ffmpeg finished without error is renamed over it.
+    auto video = OutputFile::open(output, OutputFile::Writer::Other, false);
+    if (!video) return video.error();
     auto audio = TemporaryFile::create(".wav");
     if (!audio) return audio.error();
     if (Status s = writeWav(audio.value().path(), soundtrack(options), SongRate); !s) return s.error();
+    if (interrupted()) return PlatformError{"interrupted"};
     auto encoder = ChildProcess::spawn(
-        ffmpegPath, ffmpegArguments(output, DemoWidth * options.scale, DemoHeight * options.scale,
-                                    options.fps, audio.value().path()));
+        ffmpegPath, ffmpegArguments(video.value().writingPath(), DemoWidth * options.scale,
+                                    DemoHeight * options.scale, options.fps, audio.value().path()));
     if (!encoder) return encoder.error();
     std::vector<std::uint8_t> yuv;
     auto summary = drawFrames(options, progress, [&](std::int64_t, const RgbaImage& image) {
         toYuv420(image, yuv);
         return encoder.value().write(yuv);
     });
+    if (interrupted()) {
+        encoder.value().stop();
+        return PlatformError{"interrupted"};
+    }
     auto status = encoder.value().finish();
     if (!status) return status.error();
+    if (interrupted()) return PlatformError{"interrupted"};
     if (status.value() != 0) {
         return PlatformError{"ffmpeg failed with exit status " + std::to_string(status.value())};
     }
     if (!summary) return summary.error();
+    if (Status s = video.value().commit(); !s) return s.error();
     summary.value().totalSeconds = secondsSince(start);  // the encoder's tail included
     return summary;
 }
 
-Result<CaptureSummary> captureToFrames(const CaptureOptions& options, const std::string& directory,
-                                       std::ostream& progress) {
-    const Clock::time_point start = Clock::now();
+bool isFrameFileName(std::string_view name) {
+    constexpr std::string_view Prefix = "frame-";
+    constexpr std::string_view Suffix = ".png";
+    constexpr std::size_t LeastDigits = 5;  // frame-%05lld.png
+    if (name.size() < Prefix.size() + LeastDigits + Suffix.size()) return false;
+    if (!name.starts_with(Prefix) || !name.ends_with(Suffix)) return false;
+    const std::string_view digits = name.substr(Prefix.size(), name.size() - Prefix.size() - Suffix.size());
+    return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+namespace {
+constexpr std::string_view SongFileName = "song.wav";
+
+std::string frameFileName(std::int64_t k) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%05lld.png", static_cast<long long>(k));
+    return name;
+}
+
+// The files of an earlier capture in `directory`: its frames and song.wav.
+Result<std::vector<std::filesystem::path>> earlierCapture(const std::filesystem::path& directory) {
+    std::vector<std::filesystem::path> files;
     std::error_code error;
-    std::filesystem::create_directories(directory, error);
-    if (error) return PlatformError{directory + ": " + error.message()};
-    const std::string wavPath = (std::filesystem::path(directory) / "song.wav").string();
-    if (Status s = writeWav(wavPath, soundtrack(options), SongRate); !s) return s.error();
+    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name == SongFileName || isFrameFileName(name)) files.push_back(it->path());
+    }
+    if (error) return PlatformError{"cannot read '" + directory.string() + "': " + error.message()};
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string describe(const std::vector<std::filesystem::path>& files) {
+    std::int64_t frames = 0;
+    bool song = false;
+    for (const auto& file : files) {
+        if (file.filename() == SongFileName) {
+            song = true;
+        } else {
+            ++frames;
+        }
+    }
+    std::string text;
+    if (frames > 0) text = std::to_string(frames) + (frames == 1 ? " frame" : " frames") + " (" +
+                           files.front().filename().string() + " ...)";
+    if (song) text += std::string(text.empty() ? "" : " and ") + std::string(SongFileName);
+    return text;
+}
+
+// What one run writes into the folder; unless kept, the destructor removes
+// it again (and the folder, if this run made it), so a failed or
+// interrupted capture leaves nothing half done.
+class FrameFolder {
+public:
+    FrameFolder(std::filesystem::path directory, bool made) : directory_(std::move(directory)), made_(made) {}
+    FrameFolder(const FrameFolder&) = delete;
+    FrameFolder& operator=(const FrameFolder&) = delete;
+    ~FrameFolder() {
+        if (kept_) return;
+        std::error_code ignored;
+        for (std::int64_t k = 0; k < frames_; ++k) std::filesystem::remove(directory_ / frameFileName(k), ignored);
+        if (song_) std::filesystem::remove(directory_ / SongFileName, ignored);
+        if (made_) std::filesystem::remove(directory_, ignored);  // only if empty
+    }
+    void wroteSong() { song_ = true; }
+    void wroteFrame() { ++frames_; }
+    void keep() { kept_ = true; }
+
+private:
+    std::filesystem::path directory_;
+    bool made_;
+    bool song_ = false;
+    std::int64_t frames_ = 0;
+    bool kept_ = false;
+};
+}  // namespace
+
+Result<CaptureSummary> captureToFrames(const CaptureOptions& options, const std::string& directory,
+                                       bool replace, std::ostream& progress) {
+    const Clock::time_point start = Clock::now();
+    const std::filesystem::path folder(directory);
+    std::error_code error;
+    const bool made = std::filesystem::create_directories(folder, error);
+    if (error) return PlatformError{"cannot write '" + directory + "': " + error.message()};
+    auto earlier = earlierCapture(folder);
+    if (!earlier) return earlier.error();
+    if (!earlier.value().empty()) {
+        if (!replace) {
+            return PlatformError{"'" + directory + "' already holds a capture: " + describe(earlier.value()) +
+                                 "; --force replaces it"};
+        }
+        // Stale frames of another length or rate must not mix with the new ones.
+        for (const auto& file : earlier.value()) {
+            if (!std::filesystem::remove(file, error) && error) {
+                return PlatformError{"cannot remove '" + file.string() + "': " + error.message()};
+            }
+        }
+    }
+    FrameFolder written(folder, made);
+    if (Status s = writeWav((folder / SongFileName).string(), soundtrack(options), SongRate); !s) return s.error();
+    written.wroteSong();
     auto summary = drawFrames(options, progress, [&](std::int64_t k, const RgbaImage& image) {
-        char name[32];
-        std::snprintf(name, sizeof name, "frame-%05lld.png", static_cast<long long>(k));
-        return writePng((std::filesystem::path(directory) / name).string(), image, PngSpeed::Fast);
+        Status s = writePng((folder / frameFileName(k)).string(), image, PngSpeed::Fast);
+        if (s) written.wroteFrame();
+        return s;
     });
-    if (summary) summary.value().totalSeconds = secondsSince(start);
+    if (!summary) return summary;
+    written.keep();
+    summary.value().totalSeconds = secondsSince(start);
     return summary;
 }

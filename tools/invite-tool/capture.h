@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -34,11 +35,19 @@ std::vector<std::string> ffmpegArguments(const std::string& output, std::int32_t
                                          std::int32_t height, std::int32_t fps,
                                          const std::string& audioPath);
 
-// Encodes the capture with the ffmpeg at `ffmpegPath` into `output`.
+// Encodes the capture with the ffmpeg at `ffmpegPath` into `output` (a
+// temporary file beside it until ffmpeg has finished without error). On a
+// failure or a deferred SIGINT or SIGTERM, ffmpeg is stopped and neither the
+// video nor the temporary soundtrack is left.
 Result<CaptureSummary> captureToVideo(const CaptureOptions& options, const std::string& ffmpegPath,
                                       const std::string& output, std::ostream& progress);
 
 // Writes frame-00000.png, frame-00001.png, ... and song.wav into `directory`
-// (made if missing).
+// (made if missing). A folder that already holds such files is refused, or
+// with `replace` first rid of them (and of nothing else). A failed or
+// interrupted capture removes what it wrote.
 Result<CaptureSummary> captureToFrames(const CaptureOptions& options, const std::string& directory,
-                                       std::ostream& progress);
+                                       bool replace, std::ostream& progress);
+
+// "frame-" + at least five digits + ".png": the names captureToFrames writes.
+bool isFrameFileName(std::string_view name);

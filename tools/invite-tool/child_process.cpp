@@ -7,9 +7,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+
+#include "tools/invite-tool/interruption.h"
 
 extern char** environ;
 
@@ -91,6 +94,7 @@ Status ChildProcess::write(std::span<const std::uint8_t> bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(input_, bytes.data(), bytes.size());
         if (n < 0) {
+            if (errno == EINTR && interrupted()) return PlatformError{"interrupted"};
             if (errno == EINTR) continue;
             if (errno == EPIPE) return PlatformError{"the helper stopped reading its input"};
             return errnoError("write to the helper", errno);
@@ -108,8 +112,14 @@ Result<int> ChildProcess::finish() {
     if (pid_ <= 0) return PlatformError{"the helper was already waited for"};
     int status = 0;
     pid_t waited = -1;
+    bool killed = false;
     do {
         waited = ::waitpid(pid_, &status, 0);
+        // Interrupted while the helper finishes its work: it must not finish.
+        if (waited < 0 && errno == EINTR && interrupted() && !killed) {
+            ::kill(pid_, SIGKILL);
+            killed = true;
+        }
     } while (waited < 0 && errno == EINTR);
     const int waitError = errno;
     pid_ = -1;
@@ -117,4 +127,17 @@ Result<int> ChildProcess::finish() {
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
     return 1;
+}
+
+void ChildProcess::stop() {
+    if (input_ >= 0) {
+        ::close(input_);
+        input_ = -1;
+    }
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
 }

@@ -32,12 +32,16 @@ public:
     ~ChildProcess();
 
     // Writes all of `bytes` to the child's standard input. Fails when the
-    // child has stopped reading (it exited). The caller ignores SIGPIPE.
+    // child has stopped reading (it exited), or when a deferred SIGINT or
+    // SIGTERM arrives (interruption.h). The caller ignores SIGPIPE.
     Status write(std::span<const std::uint8_t> bytes);
 
     // Closes the pipe (end of input) and waits for the child. The exit status,
-    // or 128 + the signal number when a signal ended it.
+    // or 128 + the signal number when a signal ended it. A deferred SIGINT or
+    // SIGTERM during the wait kills the child.
     Result<int> finish();
+    // Closes the pipe, kills the child and waits for it: its work is not wanted.
+    void stop();
 
 private:
     ChildProcess(pid_t pid, int input) : pid_(pid), input_(input) {}

@@ -8,16 +8,18 @@
 #include "tools/invite-tool/child_process.h"
 #include "tools/invite-tool/command.h"
 #include "tools/invite-tool/command_line.h"
+#include "tools/invite-tool/interruption.h"
 
 namespace {
 int runCapture(std::span<const std::string_view> args);
 
 const Command CaptureCommand{
-    "capture", "capture (OUT.mp4 | --frames DIR) [--fps 60] [--seed N] [--scale K] [--until T]",
+    "capture", "capture (OUT.mp4 | --frames DIR [--force]) [--fps 60] [--seed N] [--scale K] [--until T]",
     "renders every frame of the demo (t = k / fps up to 114 s) offscreen with the built-in song "
     "as sound, encoded by ffmpeg into an H.264/AAC MP4, or with --frames DIR as numbered PNGs "
-    "plus song.wav; --scale K enlarges the pixels K times; --until T stops at demo time T "
-    "(for tests)",
+    "plus song.wav (a folder that holds an earlier capture is refused; --force replaces it); "
+    "--scale K enlarges the pixels K times; --until T stops at demo time T (for tests); "
+    "Ctrl-C stops it and leaves no partial output",
     runCapture};
 const CommandRegistration registration(CaptureCommand);
 
@@ -41,12 +43,13 @@ void printSummary(const std::string& what, const CaptureOptions& options,
 int runCapture(std::span<const std::string_view> args) {
     std::string error;
     const auto parsed =
-        parseArguments(args, {"--fps", "--seed", "--scale", "--frames", "--until"}, error);
+        parseArguments(args, {"--fps", "--seed", "--scale", "--frames", "--until"}, {"--force"}, error);
     if (!parsed) return usageError(CaptureCommand, error);
     const auto frames = parsed->option("--frames");
     if (parsed->positional.size() != (frames ? 0u : 1u)) {
         return usageError(CaptureCommand, "needs either OUT.mp4 or --frames DIR");
     }
+    if (!frames && parsed->flag("--force")) return usageError(CaptureCommand, "--force goes with --frames DIR");
     CaptureOptions options;
     if (const auto text = parsed->option("--fps")) {
         const auto fps = parseWholeNumber(*text, 1, MaxFps);
@@ -70,9 +73,13 @@ int runCapture(std::span<const std::string_view> args) {
         options.until = *until;
     }
 
+    // From here a SIGINT or SIGTERM stops the capture, which then cleans up
+    // (ffmpeg, the partial output, the temporary soundtrack) and ends by it.
+    deferInterruptions();
     if (frames) {
         const std::string directory(*frames);
-        auto summary = captureToFrames(options, directory, std::cerr);
+        auto summary = captureToFrames(options, directory, parsed->flag("--force"), std::cerr);
+        endByPendingSignal();
         if (!summary) return fail(summary.error().text);
         printSummary(directory + "/ (frame-NNNNN.png and song.wav)", options, summary.value());
         return 0;
@@ -88,6 +95,7 @@ int runCapture(std::span<const std::string_view> args) {
     std::signal(SIGPIPE, SIG_IGN);
     const std::string output(parsed->positional[0]);
     auto summary = captureToVideo(options, *ffmpeg, output, std::cerr);
+    endByPendingSignal();
     if (!summary) return fail(summary.error().text);
     printSummary(output, options, summary.value());
     return 0;

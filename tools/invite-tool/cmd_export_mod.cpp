@@ -23,8 +23,7 @@ int runExportMod(std::span<const std::string_view> args) {
     }
     if (args.size() != 1) return usageError(ExportModCommand, "needs one output file");
     if (builtinModuleBytes().empty()) return fail("this build has no built-in song (assets/song.mod was missing)");
-    std::string error;
-    if (!writeBinaryFile(std::string(args[0]), builtinModuleBytes(), error)) return fail(error);
+    if (Status s = writeBinaryFile(std::string(args[0]), builtinModuleBytes()); !s) return fail(s.error().text);
     return 0;
 }
 

@@ -1,52 +1,20 @@
 // invite-tool render MODFILE OUT.wav [--rate N] [--raw]: plays any supported
 // module file through the demo's own replayer, so a musician hears exactly
 // what the demo will play.
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 
 #include "music/renderer.h"
 #include "tools/invite-tool/command.h"
+#include "tools/invite-tool/input_file.h"
+#include "tools/invite-tool/output_file.h"
 #include "tools/invite-tool/song_output.h"
 #include "tools/invite-tool/wav_file.h"
 
-std::optional<std::vector<std::uint8_t>> readBinaryFile(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read '" + path + "': " + std::strerror(errno);
-        return std::nullopt;
-    }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = "cannot read '" + path + "'";
-        return std::nullopt;
-    }
-    return bytes;
-}
-
-bool writeBinaryFile(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error) {
-    if (path == "-") {
-        std::cout.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        std::cout.flush();
-        if (!std::cout) error = "cannot write to standard output";
-        return static_cast<bool>(std::cout);
-    }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        error = "cannot write '" + path + "': " + std::strerror(errno);
-        return false;
-    }
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        error = "cannot write '" + path + "'";
-        return false;
-    }
-    return true;
+Status writeBinaryFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    auto file = OutputFile::open(path);
+    if (!file) return file.error();
+    if (Status s = file.value().write(bytes); !s) return s;
+    return file.value().commit();
 }
 
 std::optional<std::int32_t> parseRate(std::string_view text) {
@@ -57,16 +25,11 @@ std::optional<std::int32_t> parseRate(std::string_view text) {
     return rate;
 }
 
-std::vector<std::uint8_t> encodeSong(const SongBuffer& song, std::int32_t rate, bool raw) {
-    if (!raw) return wavBytes(song, rate);
-    std::vector<std::uint8_t> out;
-    out.reserve(song.size() * 2);
-    for (std::int16_t sample : song) {
-        const auto bits = static_cast<std::uint16_t>(sample);
-        out.push_back(static_cast<std::uint8_t>(bits));
-        out.push_back(static_cast<std::uint8_t>(bits >> 8));
-    }
-    return out;
+Status writeSong(const std::string& path, const SongBuffer& song, std::int32_t rate, bool raw) {
+    auto file = OutputFile::open(path);
+    if (!file) return file.error();
+    if (Status s = raw ? writeSamples(file.value(), song) : writeWav(file.value(), song, rate); !s) return s;
+    return file.value().commit();
 }
 
 std::optional<int> parseSongArguments(const Command& command, std::span<const std::string_view> args,
@@ -106,8 +69,8 @@ const Command RenderCommand{
     "render",
     "render MODFILE OUT.wav [--rate N] [--raw]",
     "play a 4-channel module (M.K., M!K!, FLT4, 4CHN; also 1..16-channel xCHN/xxCH) through the demo's "
-    "replayer into a 16-bit mono WAV (--raw: bare little-endian int16; OUT '-' = stdout; rate 8000..384000, "
-    "default 48000)",
+    "replayer into a 16-bit mono WAV (--raw: bare little-endian int16; MODFILE '-' = stdin, a regular file "
+    "of at most 8 MiB, more than any module holds; OUT '-' = stdout; rate 8000..384000, default 48000)",
     runRender};
 
 const CommandRegistration registration(RenderCommand);
@@ -117,12 +80,16 @@ int runRender(std::span<const std::string_view> args) {
     if (const auto status = parseSongArguments(RenderCommand, args, parsed)) return *status;
     if (parsed.paths.size() != 2) return usageError(RenderCommand, "needs a module file and an output file");
 
-    std::string error;
-    const auto bytes = readBinaryFile(parsed.paths[0], error);
-    if (!bytes) return fail(error);
-    MusicResult<SongBuffer> song = renderModule(*bytes, parsed.rate);
-    if (!song) return fail(parsed.paths[0] + ": " + song.error().message);
-    if (!writeBinaryFile(parsed.paths[1], encodeSong(song.value(), parsed.rate, parsed.raw), error)) return fail(error);
+    const std::string& input = parsed.paths[0];
+    const std::string& output = parsed.paths[1];
+    if (sameFile(input, output)) {
+        return fail("'" + output + "' is the module file itself; the WAV would replace it");
+    }
+    const auto bytes = readInputFile(input, MaxModuleFileBytes);
+    if (!bytes) return fail(bytes.error().text);
+    MusicResult<SongBuffer> song = renderModule(bytes.value(), parsed.rate);
+    if (!song) return fail(input + ": " + song.error().message);
+    if (Status s = writeSong(output, song.value(), parsed.rate, parsed.raw); !s) return fail(s.error().text);
     return 0;
 }
 

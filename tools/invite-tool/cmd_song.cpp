@@ -20,9 +20,8 @@ int runSong(std::span<const std::string_view> args) {
     if (const auto status = parseSongArguments(SongCommand, args, parsed)) return *status;
     if (parsed.paths.size() != 1) return usageError(SongCommand, "needs one output file");
     if (builtinModuleBytes().empty()) return fail("this build has no built-in song (assets/song.mod was missing)");
-    std::string error;
-    if (!writeBinaryFile(parsed.paths[0], encodeSong(renderSong(parsed.rate), parsed.rate, parsed.raw), error)) {
-        return fail(error);
+    if (Status s = writeSong(parsed.paths[0], renderSong(parsed.rate), parsed.rate, parsed.raw); !s) {
+        return fail(s.error().text);
     }
     return 0;
 }

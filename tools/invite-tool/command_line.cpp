@@ -11,8 +11,16 @@ std::optional<std::string_view> ParsedArguments::option(std::string_view name) c
     return value;
 }
 
+bool ParsedArguments::flag(std::string_view name) const {
+    for (std::string_view given : flags) {
+        if (given == name) return true;
+    }
+    return false;
+}
+
 std::optional<ParsedArguments> parseArguments(std::span<const std::string_view> args,
                                               std::initializer_list<std::string_view> valueOptions,
+                                              std::initializer_list<std::string_view> flagOptions,
                                               std::string& error) {
     ParsedArguments parsed;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -21,6 +29,12 @@ std::optional<ParsedArguments> parseArguments(std::span<const std::string_view> 
         const bool looksLikeOption = arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9');
         if (!looksLikeOption) {
             parsed.positional.push_back(arg);
+            continue;
+        }
+        bool isFlag = false;
+        for (std::string_view name : flagOptions) isFlag = isFlag || name == arg;
+        if (isFlag) {
+            parsed.flags.push_back(arg);
             continue;
         }
         bool known = false;

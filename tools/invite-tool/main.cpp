@@ -1,10 +1,16 @@
 // invite-tool: the command-line tool for the people who make the demo.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <iostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/os.h"
 #include "tools/invite-tool/command.h"
+#include "tools/invite-tool/interruption.h"
 
 namespace {
 // Every captured frame allocates and frees a few canvas-sized buffers (the
@@ -22,11 +28,41 @@ void printHelp(std::ostream& out) {
     }
     out << "\ninvite-tool COMMAND --help shows one command's usage.\n";
 }
+
+const Command* findCommand(std::string_view name) {
+    for (const Command& command : commands()) {
+        if (command.name == name) return &command;
+    }
+    return nullptr;
+}
+
+#ifdef INVITE_TOOL_HANDS_OVER_TO
+// Runs the program beside this one that holds every command, with our
+// arguments (see CMakeLists.txt). Returns only on failure.
+int handOver(char** argv) {
+    std::string self(4096, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", self.data(), self.size() - 1);
+    self.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    if (self.empty()) self = argv[0];
+    const std::size_t slash = self.rfind('/');
+    const std::string program =
+        (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/" + INVITE_TOOL_HANDS_OVER_TO;
+    ::execv(program.c_str(), argv);
+    std::cerr << "invite-tool: cannot run '" << program << "': " << std::strerror(errno) << '\n';
+    return 1;
+}
+#endif
 }  // namespace
 
 int main(int argc, char** argv) {
-    keepLargeBlocksOnTheHeap(LargestReusedBlock, HeapTrimSlack);
     std::vector<std::string_view> args(argv + 1, argv + argc);
+    const Command* command = args.empty() ? nullptr : findCommand(args[0]);
+#ifdef INVITE_TOOL_HANDS_OVER_TO
+    if (command == nullptr) return handOver(argv);
+#endif
+    keepLargeBlocksOnTheHeap(LargestReusedBlock, HeapTrimSlack);
+    // A signal removes the temporary file of an unfinished output.
+    catchInterruptions();
     if (args.empty()) {
         printHelp(std::cerr);
         return 2;
@@ -35,19 +71,17 @@ int main(int argc, char** argv) {
         printHelp(std::cout);
         return 0;
     }
-    for (const Command& command : commands()) {
-        if (command.name != args[0]) continue;
-        const std::span<const std::string_view> rest(args.data() + 1, args.size() - 1);
-        for (std::string_view arg : rest) {
-            if (arg == "--help" || arg == "-h") {
-                std::cout << "usage: invite-tool " << command.usage << '\n'
-                          << command.summary << '\n';
-                return 0;
-            }
-        }
-        return command.run(rest);
+    if (command == nullptr) {
+        std::cerr << "invite-tool: unknown command '" << args[0] << "'\n";
+        printHelp(std::cerr);
+        return 2;
     }
-    std::cerr << "invite-tool: unknown command '" << args[0] << "'\n";
-    printHelp(std::cerr);
-    return 2;
+    const std::span<const std::string_view> rest(args.data() + 1, args.size() - 1);
+    for (std::string_view arg : rest) {
+        if (arg == "--help" || arg == "-h") {
+            std::cout << "usage: invite-tool " << command->usage << '\n' << command->summary << '\n';
+            return 0;
+        }
+    }
+    return command->run(rest);
 }

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -10,7 +11,7 @@ PlatformError pngError(const std::string& path, const png_image& image) {
 }
 }  // namespace
 
-Status writePng(const std::string& path, const RgbaImage& image, PngSpeed speed) {
+Status writePng(OutputFile& file, const RgbaImage& image, PngSpeed speed) {
     assert(image.width > 0 && image.height > 0);
     assert(image.bytes.size() == static_cast<std::size_t>(image.width) *
                                      static_cast<std::size_t>(image.height) *
@@ -22,14 +23,27 @@ Status writePng(const std::string& path, const RgbaImage& image, PngSpeed speed)
     png.height = static_cast<png_uint_32>(image.height);
     png.format = PNG_FORMAT_RGBA;
     if (speed == PngSpeed::Fast) png.flags |= PNG_IMAGE_FLAG_FAST;
-    const int written = png_image_write_to_file(&png, path.c_str(), 0, image.bytes.data(),
-                                                image.width * 4, nullptr);
+    // To our stream, not png_image_write_to_file: that one removes the file
+    // it was given when a write fails, even a device node such as /dev/full.
+    errno = 0;
+    const int written = png_image_write_to_stdio(&png, file.stream(), 0, image.bytes.data(),
+                                                 image.width * 4, nullptr);
+    const int number = errno;
     if (written == 0) {
-        PlatformError error = pngError(path, png);
+        // libpng's text for a failed fwrite is only "Write Error"; the reason is in errno.
+        PlatformError error = number != 0 ? writeError(file.path(), std::strerror(number))
+                                          : writeError(file.path(), png.message);
         png_image_free(&png);
         return error;
     }
     return okStatus();
+}
+
+Status writePng(const std::string& path, const RgbaImage& image, PngSpeed speed) {
+    auto file = OutputFile::open(path);
+    if (!file) return file.error();
+    if (Status s = writePng(file.value(), image, speed); !s) return s;
+    return file.value().commit();
 }
 
 Result<RgbaImage> readPng(const std::string& path) {

@@ -1,5 +1,5 @@
-// Shared by the music commands (render, song, export-mod): reading a module
-// file, parsing --rate and writing a rendered song as WAV or raw samples.
+// Shared by the music commands (render, song, export-mod): parsing --rate
+// and writing a rendered song as WAV or raw samples.
 // Defined in cmd_render.cpp.
 #pragma once
 
@@ -11,21 +11,20 @@
 #include <vector>
 
 #include "music/song_buffer.h"
+#include "platform/platform.h"
 
 inline constexpr std::int32_t DefaultSongRate = 48000;
 
-// The whole file, or nothing with `error` set to one line naming the problem.
-std::optional<std::vector<std::uint8_t>> readBinaryFile(const std::string& path, std::string& error);
-
-// Writes `bytes` to `path` ("-" = standard output). False with `error` set on failure.
-bool writeBinaryFile(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error);
+// Writes `bytes` to `path` ("-" = standard output) through an OutputFile.
+Status writeBinaryFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // "48000" -> 48000 if it is a whole number in the renderer's range.
 std::optional<std::int32_t> parseRate(std::string_view text);
 
-// A 16-bit mono PCM WAV file of exactly `song`, or with `raw` the samples
-// alone as little-endian int16.
-std::vector<std::uint8_t> encodeSong(const SongBuffer& song, std::int32_t rate, bool raw);
+// Writes a 16-bit mono PCM WAV file of exactly `song` to `path` ("-" =
+// standard output), or with `raw` the samples alone as little-endian int16,
+// streamed from the buffer a block at a time.
+Status writeSong(const std::string& path, const SongBuffer& song, std::int32_t rate, bool raw);
 
 struct Command;
 

@@ -1,29 +1,31 @@
 #include "tools/invite-tool/wav_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace {
-void putLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+constexpr std::uint32_t Channels = 1;
+constexpr std::uint32_t BytesPerSample = 2;
+// Samples converted per write on a big-endian machine; a little-endian one
+// writes the buffer as it is, in blocks of the same size.
+constexpr std::size_t BlockSamples = 32 << 10;
+
+void putLe(std::uint8_t*& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) *out++ = static_cast<std::uint8_t>(value >> (8 * i));
 }
-void putTag(std::vector<std::uint8_t>& out, const char (&tag)[5]) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(tag[i]));
+void putTag(std::uint8_t*& out, const char (&tag)[5]) {
+    for (int i = 0; i < 4; ++i) *out++ = static_cast<std::uint8_t>(tag[i]);
 }
 }  // namespace
 
-std::vector<std::uint8_t> wavBytes(std::span<const std::int16_t> samples, std::int32_t rate) {
-    constexpr std::uint32_t Channels = 1;
-    constexpr std::uint32_t BytesPerSample = 2;
+std::array<std::uint8_t, WavHeaderBytes> wavHeader(std::size_t sampleCount, std::int32_t rate) {
     assert(rate > 0);
     // The RIFF sizes are 32-bit: a mono 16-bit file holds at most about 2^31 samples.
-    assert(samples.size() <= (0xFFFFFFFFu - 36) / BytesPerSample);
-    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * BytesPerSample);
-    std::vector<std::uint8_t> out;
-    out.reserve(44 + dataBytes);
+    assert(sampleCount <= (0xFFFFFFFFu - 36) / BytesPerSample);
+    const auto dataBytes = static_cast<std::uint32_t>(sampleCount * BytesPerSample);
+    std::array<std::uint8_t, WavHeaderBytes> header{};
+    std::uint8_t* out = header.data();
     putTag(out, "RIFF");
     putLe(out, 36 + dataBytes, 4);
     putTag(out, "WAVE");
@@ -37,20 +39,47 @@ std::vector<std::uint8_t> wavBytes(std::span<const std::int16_t> samples, std::i
     putLe(out, BytesPerSample * 8, 2);         // bits per sample
     putTag(out, "data");
     putLe(out, dataBytes, 4);
-    for (std::int16_t sample : samples) putLe(out, static_cast<std::uint16_t>(sample), 2);
+    assert(out == header.data() + header.size());
+    return header;
+}
+
+std::vector<std::uint8_t> wavBytes(std::span<const std::int16_t> samples, std::int32_t rate) {
+    const auto header = wavHeader(samples.size(), rate);
+    std::vector<std::uint8_t> out(header.begin(), header.end());
+    out.resize(WavHeaderBytes + samples.size() * BytesPerSample);
+    std::uint8_t* at = out.data() + WavHeaderBytes;
+    for (std::int16_t sample : samples) putLe(at, static_cast<std::uint16_t>(sample), 2);
     return out;
 }
 
-Status writeWav(const std::string& path, std::span<const std::int16_t> samples, std::int32_t rate) {
-    const std::vector<std::uint8_t> bytes = wavBytes(samples, rate);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return PlatformError{path + ": " + std::strerror(errno)};
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const int writeError = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!written) return PlatformError{path + ": " + std::strerror(writeError)};
-    if (!closed) return PlatformError{path + ": " + std::strerror(errno)};
+Status writeSamples(OutputFile& file, std::span<const std::int16_t> samples) {
+    for (std::size_t at = 0; at < samples.size(); at += BlockSamples) {
+        const auto part = samples.subspan(at, std::min(BlockSamples, samples.size() - at));
+        if constexpr (std::endian::native == std::endian::little) {
+            const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(part.data()),
+                                                      part.size() * BytesPerSample);
+            if (Status s = file.write(bytes); !s) return s;
+        } else {
+            std::array<std::uint8_t, BlockSamples * BytesPerSample> block;
+            std::uint8_t* out = block.data();
+            for (std::int16_t sample : part) putLe(out, static_cast<std::uint16_t>(sample), 2);
+            if (Status s = file.write(std::span(block.data(), part.size() * BytesPerSample)); !s) return s;
+        }
+    }
     return okStatus();
+}
+
+Status writeWav(OutputFile& file, std::span<const std::int16_t> samples, std::int32_t rate) {
+    const auto header = wavHeader(samples.size(), rate);
+    if (Status s = file.write(header); !s) return s;
+    return writeSamples(file, samples);
+}
+
+Status writeWav(const std::string& path, std::span<const std::int16_t> samples, std::int32_t rate) {
+    auto file = OutputFile::open(path);
+    if (!file) return file.error();
+    if (Status s = writeWav(file.value(), samples, rate); !s) return s;
+    return file.value().commit();
 }
 
 std::vector<std::int16_t> soundtrackFor(std::span<const std::int16_t> song, std::int32_t rate,
