@@ -1,0 +1,16 @@
+# The Windows build's tests run under wine. Unit tests go through a launcher
+# script, INVITE_UNIT_TEST_LAUNCHER, that puts SDL on its headless drivers
+# and starts the .exe with wine; ctest uses it as the tests' emulator.
+# scripts/test-windows.sh prepares the wine prefix, the X display and the
+# persistent wineserver the tests run in.
+set(INVITE_UNIT_TEST_LAUNCHER ${CMAKE_BINARY_DIR}/tests/wine_test_launcher.sh)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/wine_test_launcher.sh.in ${INVITE_UNIT_TEST_LAUNCHER}
+  @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+  WORLD_READ WORLD_EXECUTE)
+
+# Every wine process costs a start-up of its own, so a unit test binary runs
+# as one ctest test with all its cases. Its name says where it came from.
+function(invite_add_wine_gtest name)
+  add_test(NAME windows.${name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(windows.${name} PROPERTIES LABELS "unit;windows" TIMEOUT 600)
+endfunction()
