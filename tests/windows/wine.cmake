@@ -8,9 +8,16 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/wine_test_launcher.sh.in ${INVITE_UNIT_
   @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
   WORLD_READ WORLD_EXECUTE)
 
-# Every wine process costs a start-up of its own, so a unit test binary runs
-# as one ctest test with all its cases. Its name says where it came from.
+# Every wine process costs a start-up of its own, so by default a unit test
+# binary runs as one ctest test with all its cases (its failures name the
+# cases); INVITE_WINE_TEST_CASES makes each case a ctest test of its own.
+option(INVITE_WINE_TEST_CASES "Under wine, run every GoogleTest case as its own ctest test" OFF)
 function(invite_add_wine_gtest name)
-  add_test(NAME windows.${name} COMMAND ${name} --gtest_brief=1)
-  set_tests_properties(windows.${name} PROPERTIES LABELS "unit;windows" TIMEOUT 600)
+  if(INVITE_WINE_TEST_CASES)
+    gtest_discover_tests(${name} TEST_PREFIX windows. PROPERTIES LABELS "unit;windows"
+      DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
+  else()
+    add_test(NAME windows.${name} COMMAND ${name} --gtest_brief=1)
+    set_tests_properties(windows.${name} PROPERTIES LABELS "unit;windows" TIMEOUT 600)
+  endif()
 endfunction()
