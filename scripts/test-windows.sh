@@ -11,6 +11,9 @@ cd "$(dirname "$0")/.."
 root=$PWD
 build=${INVITE_WINDOWS_BUILD_DIR:-$root/build-windows}
 linux_build=${INVITE_LINUX_BUILD_DIR:-$root/build}
+# No summary of an earlier run may be taken for this one's.
+mkdir -p "$build"
+: >"$build/ctest.log"
 scripts/install-deps.sh windows-test
 
 start=$SECONDS

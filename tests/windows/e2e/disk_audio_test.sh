@@ -7,12 +7,13 @@ source "$(dirname "$0")/lib.sh"
 song=${INVITE_SONG_RAW:?INVITE_SONG_RAW names the raw song of the Linux build}
 [ -s "$song" ] || fail "$song is missing (invite-tool song --raw of the Linux build)"
 
-# SDL's disk driver writes as fast as it can with a delay of 0. SDL's
-# getenv on Windows hands out one shared buffer, so reading the delay
-# overwrites the file name read just before: the file is named after the
-# delay's text, which atoi still reads as 0.
-export SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=0-audio.raw SDL_DISKAUDIOFILE=ignored.raw
-audio=$WORK/0-audio.raw
+# SDL's disk driver waits SDL_DISKAUDIODELAY ms per buffer (8192 frames,
+# 171 ms of sound): with 10 the whole song arrives in about 7 s. SDL's getenv
+# on Windows hands out one shared buffer, so reading the delay overwrites
+# the file name it read just before (SDL_DISKAUDIOFILE has to be set, to
+# anything): the file is named after the delay's text, which atoi reads as 10.
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=10-audio.raw SDL_DISKAUDIOFILE=overwritten.raw
+audio=$WORK/10-audio.raw
 start_demo
 want=$(($(stat -c %s "$song") * 2 + 4 * 48000))  # the song's floats and a second of silence
 for i in $(seq 600); do
