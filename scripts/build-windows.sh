@@ -90,7 +90,7 @@ enable_deb_src() {
 }
 
 build_deps() {
-  local work log src
+  local work log src start=$SECONDS
   work=$(mktemp -d "$cache/.mingw-deps-build.XXXXXX")
   log=$build/deps.log
   : >"$log"
@@ -112,6 +112,7 @@ build_deps() {
   mv -T "$work/prefix" "$deps" 2>/dev/null || [ -d "$deps" ] ||
     { rm -rf "$work"; die "cannot move the dependencies to $deps"; }
   rm -rf "$work"
+  echo "SDL2 and GoogleTest for Windows built in $((SECONDS - start)) s: $deps"
 }
 [ -d "$deps" ] || build_deps
 

@@ -11,7 +11,7 @@ grep -q '^Magic[[:space:]]*020b' <<<"$headers" || fail "not a PE32+ (64-bit) pro
 grep -q '^Subsystem[[:space:]]*00000003' <<<"$headers" || fail "not a console program"
 imports=$(awk '/DLL Name:/ { print $3 }' <<<"$headers")
 [ -n "$imports" ] || fail "no imports found"
-system='^(kernel32|user32|gdi32|winmm|imm32|ole32|oleaut32|version|advapi32|setupapi|shell32|msvcrt)\.dll$'
+system='^(kernel32|user32|gdi32|winmm|imm32|ole32|oleaut32|version|advapi32|setupapi|shell32|msvcrt|bcrypt|ws2_32|hid|dinput8|dxgi|cfgmgr32|uxtheme)\.dll$'
 foreign=$(grep -viE "$system" <<<"$imports" || true)
 [ -z "$foreign" ] || fail "imports DLLs that are not Windows' own: $foreign"
 grep -q $'\r$' dist/README.txt || fail "README.txt does not have Windows line ends"
