@@ -55,7 +55,7 @@ missing_things() {
 if [ -n "$(missing_things)" ]; then
   scripts/install-deps.sh windows >"$build/install.log" 2>&1 || true
   gone=$(missing_things | paste -sd, - | sed 's/,/, /g')
-  [ -z "$gone" ] || die "missing $gone; installing failed, see $build/install.log"
+  [ -z "$gone" ] || die "missing $gone (scripts/install-deps.sh windows did not make them available; see $build/install.log)"
 fi
 
 as_root=()
