@@ -81,10 +81,10 @@ enable_deb_src() {
   local file=/etc/apt/sources.list.d/debian.sources
   if [ -f "$file" ]; then
     sed 's/^Types: deb$/Types: deb-src/' "$file" |
-      "${as_root[@]}" tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
+      "${as_root[@]}" tee /etc/apt/sources.list.d/tiral25-invite-src.sources >/dev/null
   else
     grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' |
-      "${as_root[@]}" tee /etc/apt/sources.list.d/debian-src.list >/dev/null
+      "${as_root[@]}" tee /etc/apt/sources.list.d/tiral25-invite-src.list >/dev/null
   fi
   "${as_root[@]}" apt-get update "${apt_opts[@]}"
 }
