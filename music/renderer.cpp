@@ -87,8 +87,15 @@ MusicResult<SongBuffer> renderModule(std::span<const std::uint8_t> bytes, std::i
     // a song that would take minutes to render and exhaust memory.
     const std::int64_t frames = keptFrames(sequencer, maxSeconds * rate);
     if (frames < 0) {
-        return MusicError{"the song plays longer than " + std::to_string(maxSeconds / 60) + " minutes" +
-                          (maxSeconds % 60 ? " " + std::to_string(maxSeconds % 60) + " seconds" : "")};
+        // Appended piece by piece: " " + std::to_string(...) trips a false
+        // -Wrestrict of GCC 12 at -O2.
+        std::string text = "the song plays longer than " + std::to_string(maxSeconds / 60) + " minutes";
+        if (maxSeconds % 60 != 0) {
+            text += ' ';
+            text += std::to_string(maxSeconds % 60);
+            text += " seconds";
+        }
+        return MusicError{text};
     }
     SongBuffer song;
     song.reserve(static_cast<std::size_t>(frames));

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages this project needs, only those that are missing.
-# Usage: scripts/install-deps.sh [run|test]   (default: test, which is a superset of run)
+# Usage: scripts/install-deps.sh [run|test|windows|windows-test]
+#   (default: test, which is a superset of run; windows: the cross-build for
+#   Windows, windows-test: that and wine to test it)
 # Runs apt-get as root, or through sudo. Safe to run again and again.
 set -euo pipefail
 
@@ -22,10 +24,20 @@ test_packages=(
   python3
 )
 
+windows_packages=(
+  g++-mingw-w64-x86-64-posix cmake make dpkg-dev googletest zip
+)
+windows_test_packages=(
+  "${windows_packages[@]}"
+  wine wine64 xvfb xauth xdotool x11-utils unzip python3
+)
+
 case "$profile" in
   run) wanted=("${run_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
-  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+  windows) wanted=("${windows_packages[@]}") ;;
+  windows-test) wanted=("${windows_test_packages[@]}") ;;
+  *) echo "usage: $0 [run|test|windows|windows-test]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -43,5 +55,6 @@ if [ "$(id -u)" -ne 0 ]; then
   sudo=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Another apt (an unattended upgrade, a second build) may hold the lock: wait for it.
+"${sudo[@]}" apt-get update -qq -o DPkg::Lock::Timeout=600
+"${sudo[@]}" apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}"

@@ -1,9 +1,11 @@
 #include "app/time_line.h"
 
+#if !defined(_WIN32)
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <csignal>
+#endif
 #include <string>
 #include <vector>
 
@@ -48,6 +50,10 @@ TEST(TimeLine, IsPrefixNumberEscapeSequenceAndNewline) {
     EXPECT_EQ(timeLine(114.0), std::string("Time: 114\x1b[F\n"));
     EXPECT_EQ(timeLine(1.5), std::string("Time: 1.5\x1b[F\n"));
 }
+
+// Writing through file descriptors; the Windows build has its own tests of
+// writing through the standard handles (tests/windows).
+#if !defined(_WIN32)
 
 // Points standard output somewhere else for one test and puts it back.
 class StandardOutputRedirect {
@@ -125,6 +131,8 @@ TEST(WriteTimeLine, AClosedPipeIsAnError) {
     ASSERT_FALSE(status.ok());
     EXPECT_NE(status.error().text.find("Broken pipe"), std::string::npos) << status.error().text;
 }
+
+#endif  // !_WIN32
 
 // A record of the waits frameSleep asked for.
 struct SleepLog {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "music/tables.h"
 
@@ -22,9 +23,9 @@ TEST(Tables, VibratoSineIsASymmetricHalfWaveCloseToTheSine) {
     EXPECT_EQ(VibratoSine[16], 255);
     for (int i = 1; i < 16; ++i) {
         EXPECT_EQ(VibratoSine[i], VibratoSine[32 - i]) << i;
-        EXPECT_NEAR(VibratoSine[i], 255.0 * std::sin(M_PI * i / 32.0), 3.0) << i;
+        EXPECT_NEAR(VibratoSine[i], 255.0 * std::sin(std::numbers::pi * i / 32.0), 3.0) << i;
     }
     // The historical table is not exactly the rounded sine.
     EXPECT_EQ(VibratoSine[1], 24);
-    EXPECT_EQ(std::lround(255.0 * std::sin(M_PI / 32.0)), 25);
+    EXPECT_EQ(std::lround(255.0 * std::sin(std::numbers::pi / 32.0)), 25);
 }

@@ -147,18 +147,26 @@ TEST_F(Subsystems, KeepTheContextAliveAfterTheOwnerDropsIt) {
     EXPECT_EQ(Sdl::referenceCount(), 0u);
 }
 
+#if defined(_WIN32)
+void setEnvironment(const char* name, const char* value) { ::_putenv_s(name, value); }
+void unsetEnvironment(const char* name) { ::_putenv_s(name, ""); }  // empty: removed
+#else
+void setEnvironment(const char* name, const char* value) { ::setenv(name, value, 1); }
+void unsetEnvironment(const char* name) { ::unsetenv(name); }
+#endif
+
 // Sets an environment variable for one scope.
 class ScopedEnvironment {
 public:
     ScopedEnvironment(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value, 1);
+        setEnvironment(name, value);
     }
     ~ScopedEnvironment() {
         if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
+            setEnvironment(name_, old_->c_str());
         } else {
-            ::unsetenv(name_);
+            unsetEnvironment(name_);
         }
     }
 

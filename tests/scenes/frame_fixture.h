@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -128,7 +129,13 @@ inline std::string firstDifference(const Frame& a, const Frame& b, std::int32_t 
     for (std::int32_t y = 0; y < a.height; ++y) {
         for (std::int32_t x = x0; x < x1; ++x) {
             if (a.at(x, y) != b.at(x, y)) {
-                if (count++ == 0) first = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+                if (count++ == 0) {
+                    // Not "(" + std::to_string(x) + ...: that trips a false
+                    // -Wrestrict of GCC 12 at -O2.
+                    char where[32];
+                    std::snprintf(where, sizeof where, "(%d, %d)", static_cast<int>(x), static_cast<int>(y));
+                    first = where;
+                }
             }
         }
     }
