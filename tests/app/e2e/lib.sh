@@ -51,7 +51,8 @@ start_window_manager() {
     openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
     BACKGROUND+=($!)
     local i
-    for i in $(seq 100); do
+    # Up to 30 s: on a loaded machine openbox can take more than ten.
+    for i in $(seq 300); do
         wmctrl -m >/dev/null 2>&1 && return 0
         sleep 0.1
     done
