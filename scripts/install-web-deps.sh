@@ -9,7 +9,9 @@ set -euo pipefail
 
 profile=${1:-build}
 build_packages=(emscripten cmake make dpkg-dev python3 gzip)
-test_packages=("${build_packages[@]}" chromium npm)
+test_packages=("${build_packages[@]}" chromium)
+# Debian's npm, unless the node at hand brings its own.
+command -v npm >/dev/null || test_packages+=(npm)
 case "$profile" in
   build) wanted=("${build_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
