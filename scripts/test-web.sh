@@ -5,7 +5,8 @@
 # Reference frames and song lengths come from the native invite-tool.
 # Ends with one ctest-style line, "N tests failed out of M", for test.sh.
 # Knobs: INVITE_BUILD_DIR (native build, default build), INVITE_WEB_TEST_PORT
-# (default 8026), INVITE_WEB_OUT (pictures and figures, default build-web/test-web).
+# (default 8026), INVITE_WEB_OUT (pictures and figures, default build-web/test-web),
+# INVITE_WEB_TESTS (a pattern: run only the tests whose names match).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
@@ -43,7 +44,7 @@ done
 status=0
 (cd tests/web && INVITE_WEB_URL="http://127.0.0.1:$port/" INVITE_WEB_OUT="$out" \
    INVITE_TOOL="$(cd "../../$native" && pwd)/tools/invite-tool/invite-tool" \
-   node --test --test-reporter=spec web_test.mjs) 2>&1 | tee "$out/node-test.log" || status=$?
+   node --test --test-reporter=spec ${INVITE_WEB_TESTS:+--test-name-pattern="$INVITE_WEB_TESTS"} web_test.mjs) 2>&1 | tee "$out/node-test.log" || status=$?
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 
 passed=$(sed -n 's/^[^a-z]*pass \([0-9][0-9]*\)$/\1/p' "$out/node-test.log" | tail -1)

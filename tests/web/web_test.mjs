@@ -265,6 +265,9 @@ describe('the invite page', () => {
                     if (matches(score)) break;
                 }
                 fs.writeFileSync(path.join(outDir, `page-${target}s.png`), shot);
+                (figures.pictures ??= []).push({target, pageTime: [before, after],
+                    matchedAt: Number(best.t.toFixed(3)), missing: Number(best.score.missing.toFixed(4)),
+                    extra: Number(best.score.extra.toFixed(4))});
                 assert.ok(matches(best.score),
                           `at t ~ ${target} s (page said ${before} .. ${after}) the canvas is not ` +
                           `the offscreen frame: best t ${best.t.toFixed(3)}, ${JSON.stringify(best.score)}; ` +
