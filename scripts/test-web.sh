@@ -10,6 +10,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
+# A failure before the browser tests ran (a missing tool, a broken build)
+# still counts as one failed test.
+counted=0
+trap '[ "$counted" = 1 ] || echo "0% tests passed, 1 tests failed out of 1"' EXIT
 scripts/install-web-deps.sh test
 for tool in node npm chromium; do
   command -v "$tool" >/dev/null || { echo "test-web: missing tool: $tool" >&2; exit 1; }
@@ -34,7 +38,7 @@ rm -rf "$out" && mkdir -p "$out"
 port=${INVITE_WEB_TEST_PORT:-8026}
 scripts/serve-web.sh "$port" >"$out/serve.log" 2>&1 &
 server=$!
-trap 'kill "$server" 2>/dev/null || true' EXIT
+trap 'kill "$server" 2>/dev/null || true; [ "$counted" = 1 ] || echo "0% tests passed, 1 tests failed out of 1"' EXIT
 for _ in $(seq 100); do
   (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
   kill -0 "$server" 2>/dev/null || { cat "$out/serve.log" >&2; exit 1; }
@@ -53,6 +57,7 @@ passed=${passed:-0}
 failed=${failed:-1}  # no summary at all: the runner itself failed
 [ "$failed" -eq 0 ] || status=1
 total=$((passed + failed))
+counted=1
 echo "web tests took $((SECONDS - started)) s (build included)"
 echo "$(( total > 0 ? 100 * passed / total : 0 ))% tests passed, $failed tests failed out of $total"
 exit "$status"

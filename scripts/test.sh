@@ -3,7 +3,8 @@
 #  1. the normal build and all its tests (the 114-second run among them);
 #  2. a sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer) of the
 #     unit tests and one short end-to-end run of the demo;
-#  3. a short run of the module fuzzer.
+#  3. a short run of the module fuzzer;
+#  4. the web build in headless chromium (scripts/test-web.sh).
 # The normal build's tests run while the sanitizer build compiles.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,8 +37,11 @@ ctest --test-dir build-sanitize --output-on-failure -R '^e2e_sigterm$' 2>&1 |
 
 scripts/fuzz-music.sh 30 || status=1  # a short clean run of the module fuzzer (ASan + UBSan)
 
-# One closing line over all three ctest runs ("... N tests failed out of M").
+echo "--- web build: the page in headless chromium"
+scripts/test-web.sh 2>&1 | tee build/test-web.log || status=1
+
+# One closing line over the three ctest runs and the web tests ("... N tests failed out of M").
 awk '/tests failed out of/ { failed += $4; total += $NF }
      END { printf "tests: %d passed, %d failed\n", total - failed, failed }' \
-  build/ctest.log build-sanitize/ctest-unit.log build-sanitize/ctest-e2e.log
+  build/ctest.log build-sanitize/ctest-unit.log build-sanitize/ctest-e2e.log build/test-web.log
 exit "$status"
