@@ -48,7 +48,7 @@ done
 status=0
 (cd tests/web && INVITE_WEB_URL="http://127.0.0.1:$port/" INVITE_WEB_OUT="$out" \
    INVITE_TOOL="$(cd "../../$native" && pwd)/tools/invite-tool/invite-tool" \
-   node --test --test-reporter=spec ${INVITE_WEB_TESTS:+--test-name-pattern="$INVITE_WEB_TESTS"} web_test.mjs) 2>&1 | tee "$out/node-test.log" || status=$?
+   node --test ${INVITE_WEB_TESTS:+--test-name-pattern="$INVITE_WEB_TESTS"} web_test.mjs) 2>&1 | tee "$out/node-test.log" || status=$?
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 
 passed=$(sed -n 's/^[^a-z]*pass \([0-9][0-9]*\)$/\1/p' "$out/node-test.log" | tail -1)
