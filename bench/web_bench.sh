@@ -9,7 +9,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-40}
-scripts/build-web.sh >/dev/null
+export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}  # emscripten's JS optimiser needs Debian's acorn
+scripts/build-web.sh >/dev/null 2>&1
 build=${INVITE_WEB_BUILD_DIR:-build-web}
 cmake --build "$build" -j"${INVITE_JOBS:-2}" --target web-song-bench >/dev/null
 bench_page=$build/app/web/bench

@@ -3,10 +3,15 @@
 // runs it in headless chromium; it reports through the page's title.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "music/song.h"
+
+EM_JS(void, reportToPage, (const char* text), {
+    document.title = 'done: ' + UTF8ToString(text);
+});
 
 int main() {
     std::string report;
@@ -24,6 +29,6 @@ int main() {
                       rate, samples, best);
         report += line;
     }
-    EM_ASM({ document.title = 'done: ' + UTF8ToString($0); }, report.c_str());
+    reportToPage(report.c_str());
     return 0;
 }
