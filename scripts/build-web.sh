@@ -35,7 +35,7 @@ sdl_prefix=$cache/web-sdl2-${key//[^A-Za-z0-9._-]/_}
 
 # --- SDL2 for WebAssembly (once per machine) ---------------------------------
 if [ ! -f "$sdl_prefix/lib/libSDL2.a" ]; then
-  echo "build-web: building SDL2 $sdl_version for WebAssembly into $sdl_prefix (once per machine; ~7 minutes)"
+  echo "build-web: building SDL2 $sdl_version for WebAssembly into $sdl_prefix (once per machine; 4 to 6 minutes on 2 cores)"
   started=$SECONDS
   mkdir -p "$cache"
   work=$(mktemp -d "$cache/web-sdl2-work.XXXXXX")
