@@ -11,6 +11,9 @@ constexpr std::array<std::uint16_t, 10> SdlSampleFormats = {
     AUDIO_U8,     AUDIO_S8,     AUDIO_U16LSB, AUDIO_U16MSB, AUDIO_S16LSB,
     AUDIO_S16MSB, AUDIO_S32LSB, AUDIO_S32MSB, AUDIO_F32LSB, AUDIO_F32MSB,
 };
+#if defined(__EMSCRIPTEN__)
+static_assert(DemoAudioAllowedChanges == SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+#endif
 }  // namespace
 
 AudioSpec demoAudioRequest() {

@@ -7,7 +7,14 @@
 // callback buffer (about 171 ms). Opened with no allowed changes: SDL converts
 // to whatever the hardware takes, and the callback always sees this format.
 AudioSpec demoAudioRequest();
+#if defined(__EMSCRIPTEN__)
+// A browser's audio context runs at a rate of its own (often 44100 or 48000
+// Hz), and the device takes it: the song is rendered at that rate instead of
+// being resampled to it. Nothing else may change.
+inline constexpr int DemoAudioAllowedChanges = 0x01;  // SDL_AUDIO_ALLOW_FREQUENCY_CHANGE
+#else
 inline constexpr int DemoAudioAllowedChanges = 0;
+#endif
 
 // The slowest rate the song can be rendered at.
 inline constexpr int MinimumSongRate = 8000;

@@ -10,6 +10,10 @@
 // no exponent, no trailing zeros, no point for whole numbers (0.001, 1.5, 2, 114).
 std::string formatDemoTime(double t);
 
+// The same text made with printf and strtod, for standard libraries that
+// have no floating-point to_chars (formatDemoTime uses it there).
+std::string formatDemoTimeByPrintf(double t);
+
 // "Time: " + formatDemoTime(t) + ESC "[F" + newline. ESC "[F" moves a
 // terminal's cursor to the start of the previous line and the newline brings
 // it back down, so a terminal shows one running line.

@@ -1,12 +1,6 @@
 # The Windows build, cross-compiled with cmake/mingw-w64-x86_64.cmake (see
 # scripts/build-windows.sh): one .exe that needs no DLL beside it.
 
-# A static-only SDL2 exports SDL2::SDL2-static; the rest of the build links
-# SDL2::SDL2.
-if(NOT TARGET SDL2::SDL2)
-  add_library(SDL2::SDL2 ALIAS SDL2::SDL2-static)
-endif()
-
 # Our own main() as the entry point (no SDL2main), a console program for
 # Windows 10 and later.
 add_compile_definitions(SDL_MAIN_HANDLED _WIN32_WINNT=0x0A00)

@@ -6,6 +6,7 @@
 #  3. a short run of the module fuzzer;
 #  4. the Windows build, its unit and end-to-end tests under wine
 #     (scripts/test-windows.sh).
+#  5. the web build in headless chromium (scripts/test-web.sh).
 # The normal build's tests run while the sanitizer build compiles.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -41,8 +42,12 @@ scripts/fuzz-music.sh 30 || status=1  # a short clean run of the module fuzzer (
 echo "--- Windows build: unit and end-to-end tests under wine"
 scripts/test-windows.sh || status=1
 
-# One closing line over all four ctest runs ("... N tests failed out of M").
+echo "--- web build: the page in headless chromium"
+scripts/test-web.sh 2>&1 | tee build/test-web.log || status=1
+
+# One closing line over every ctest run and the web tests ("... N tests failed out of M").
 awk '/tests failed out of/ { failed += $4; total += $NF }
      END { printf "tests: %d passed, %d failed\n", total - failed, failed }' \
-  build/ctest.log build-sanitize/ctest-unit.log build-sanitize/ctest-e2e.log build-windows/ctest.log
+  build/ctest.log build-sanitize/ctest-unit.log build-sanitize/ctest-e2e.log build-windows/ctest.log \
+  build/test-web.log
 exit "$status"

@@ -45,6 +45,19 @@ TEST(FormatDemoTime, EveryMillisecondOfTheDemoReadsBackExactly) {
     }
 }
 
+// The printf form is what the web build writes; it must give the same text
+// as to_chars for every time the demo can show, and for odd values below 2^53
+// (above that, to_chars writes a huge number's exact digits: never a demo time).
+TEST(FormatDemoTimeByPrintf, AgreesWithToCharsOnEveryMillisecondAndOddValues) {
+    for (std::uint32_t ms = 0; ms <= 114'000; ++ms) {
+        const double t = ms / 1000.0;
+        ASSERT_EQ(formatDemoTimeByPrintf(t), formatDemoTime(t)) << t;
+    }
+    const double odd[] = {1e-7, 5e-324, 0.1 + 0.2, 1.0 / 3.0, 123456.789, -0.0,
+                          -2.5,  4294967.295, 9007199254740991.0, 1e15 + 0.5};
+    for (const double t : odd) EXPECT_EQ(formatDemoTimeByPrintf(t), formatDemoTime(t)) << t;
+}
+
 TEST(TimeLine, IsPrefixNumberEscapeSequenceAndNewline) {
     EXPECT_EQ(timeLine(0.001), std::string("Time: 0.001\x1b[F\n"));
     EXPECT_EQ(timeLine(114.0), std::string("Time: 114\x1b[F\n"));
