@@ -20,7 +20,8 @@ cache=${INVITE_CACHE_DIR:-$HOME/.cache/tiral25-invite}
 # acorn from Debian's node modules folder.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
-scripts/install-web-deps.sh build
+scripts/install-deps.sh web
+scripts/install-deps.sh sources
 
 # One clear message naming a missing tool, then stop.
 for tool in emcc em++ emcmake emar cmake node python3 gzip apt-get dpkg-source; do

@@ -58,8 +58,6 @@ if [ -n "$(missing_things)" ]; then
   [ -z "$gone" ] || die "missing $gone (scripts/install-deps.sh windows did not make them available; see $build/install.log)"
 fi
 
-as_root=()
-[ "$(id -u)" -eq 0 ] || as_root=(sudo)
 apt_opts=(-qq -o DPkg::Lock::Timeout=600)
 
 # ---- SDL2 and GoogleTest for Windows, cached ------------------------------
@@ -74,28 +72,13 @@ recipe=1
 key="r${recipe}_sdl2-${sdl_version}_gtest-$(version_of googletest)_gcc-$(version_of g++-mingw-w64-x86-64-posix)_crt-$(version_of mingw-w64-x86-64-dev)"
 deps=$cache/mingw-deps-${key//[^A-Za-z0-9._-]/_}
 
-# apt-get source needs deb-src entries; Debian 12 keeps its sources in deb822
-# files, older setups in sources.list.
-enable_deb_src() {
-  apt-cache showsrc libsdl2 2>/dev/null | grep -q '^Package:' && return 0
-  local file=/etc/apt/sources.list.d/debian.sources
-  if [ -f "$file" ]; then
-    sed 's/^Types: deb$/Types: deb-src/' "$file" |
-      "${as_root[@]}" tee /etc/apt/sources.list.d/tiral25-invite-src.sources >/dev/null
-  else
-    grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' |
-      "${as_root[@]}" tee /etc/apt/sources.list.d/tiral25-invite-src.list >/dev/null
-  fi
-  "${as_root[@]}" apt-get update "${apt_opts[@]}"
-}
-
 build_deps() {
   local work log src start=$SECONDS
   work=$(mktemp -d "$cache/.mingw-deps-build.XXXXXX")
   log=$build/deps.log
   : >"$log"
   echo "Building SDL2 $sdl_version and GoogleTest for Windows once (a few minutes; log: $log)"
-  enable_deb_src >>"$log" 2>&1 || { rm -rf "$work"; die "cannot enable deb-src entries for apt (see $log)"; }
+  scripts/install-deps.sh sources >>"$log" 2>&1 || { rm -rf "$work"; die "cannot enable deb-src entries for apt (see $log)"; }
   (cd "$work" && apt-get source "${apt_opts[@]}" "libsdl2=$sdl_version") >>"$log" 2>&1 ||
     { rm -rf "$work"; die "the Debian source package libsdl2=$sdl_version cannot be fetched (see $log)"; }
   src=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'libsdl2-*' | head -n 1)

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages this project needs, only those that are missing.
-# Usage: scripts/install-deps.sh [run|test|windows|windows-test]
+# Usage: scripts/install-deps.sh [run|test|windows|windows-test|web|web-test|sources]
 #   (default: test, which is a superset of run; windows: the cross-build for
-#   Windows, windows-test: that and wine to test it)
+#   Windows, windows-test: that and wine to test it; web: the WebAssembly
+#   build, web-test: that and chromium to test it; sources: only make
+#   Debian's source packages reachable, which `apt-get source libsdl2` needs)
 # Runs apt-get as root, or through sudo. Safe to run again and again.
 set -euo pipefail
 
@@ -32,13 +34,52 @@ windows_test_packages=(
   wine wine64 xvfb xauth xdotool x11-utils unzip python3
 )
 
+web_packages=(
+  emscripten cmake make dpkg-dev python3 gzip
+)
+web_test_packages=(
+  "${web_packages[@]}" chromium
+)
+# Debian's npm, unless the node at hand brings its own.
+command -v npm >/dev/null || web_test_packages+=(npm)
+
 case "$profile" in
   run) wanted=("${run_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
   windows) wanted=("${windows_packages[@]}") ;;
   windows-test) wanted=("${windows_test_packages[@]}") ;;
-  *) echo "usage: $0 [run|test|windows|windows-test]" >&2; exit 2 ;;
+  web) wanted=("${web_packages[@]}") ;;
+  web-test) wanted=("${web_test_packages[@]}") ;;
+  sources) wanted=() ;;
+  *) echo "usage: $0 [run|test|windows|windows-test|web|web-test|sources]" >&2; exit 2 ;;
 esac
+
+sudo=()
+as_root() {
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Need root or sudo to $1" >&2; exit 1; }
+    sudo=(sudo)
+  fi
+}
+apt=(apt-get -qq -o DPkg::Lock::Timeout=600)  # another apt may hold the lock: wait for it
+export DEBIAN_FRONTEND=noninteractive
+
+# Debian's source packages (for SDL2 built for Windows and for WebAssembly):
+# Debian 12 lists its archives in deb822 files, older setups in sources.list;
+# a copy of them with deb-src added makes `apt-get source` work.
+if [ "$profile" = sources ]; then
+  apt-cache showsrc libsdl2 2>/dev/null | grep -q '^Package:' && exit 0
+  as_root "enable Debian's source packages"
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+      "${sudo[@]}" tee /etc/apt/sources.list.d/tiral25-invite-src.sources >/dev/null
+  else
+    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
+      "${sudo[@]}" tee /etc/apt/sources.list.d/tiral25-invite-src.list >/dev/null
+  fi
+  "${sudo[@]}" "${apt[@]}" update
+  exit 0
+fi
 
 missing=()
 for p in "${wanted[@]}"; do
@@ -48,13 +89,7 @@ for p in "${wanted[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+as_root "install: ${missing[*]}"
 echo "Installing: ${missing[*]}"
-sudo=()
-if [ "$(id -u)" -ne 0 ]; then
-  command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
-  sudo=(sudo)
-fi
-export DEBIAN_FRONTEND=noninteractive
-# Another apt (an unattended upgrade, a second build) may hold the lock: wait for it.
-"${sudo[@]}" apt-get update -qq -o DPkg::Lock::Timeout=600
-"${sudo[@]}" apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}"
+"${sudo[@]}" "${apt[@]}" update
+"${sudo[@]}" "${apt[@]}" install -y --no-install-recommends "${missing[@]}"

@@ -14,7 +14,7 @@ started=$SECONDS
 # still counts as one failed test.
 counted=0
 trap '[ "$counted" = 1 ] || echo "0% tests passed, 1 tests failed out of 1"' EXIT
-scripts/install-web-deps.sh test
+scripts/install-deps.sh web-test
 for tool in node npm chromium; do
   command -v "$tool" >/dev/null || { echo "test-web: missing tool: $tool" >&2; exit 1; }
 done
