@@ -73,12 +73,7 @@ Result<OutputFile> OutputFile::open(const std::string& path, Writer writer, bool
         if (writer == Writer::Other) return file;
         const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
         if (fd < 0) return file.failure(errno);
-        file.stream_ = ::fdopen(fd, "wb");
-        if (file.stream_ == nullptr) {
-            const int number = errno;
-            ::close(fd);
-            return file.failure(number);
-        }
+        if (const int number = file.attachStream(fd); number != 0) return file.failure(number);
         return file;
     }
     if (exists && !S_ISREG(existing.st_mode)) {
@@ -107,18 +102,22 @@ Result<OutputFile> OutputFile::open(const std::string& path, Writer writer, bool
     // And its owner, where we may give it (as root, or the group of our own):
     // a file replaced by root must not change hands. Otherwise it stays ours.
     if (exists && ::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+        // Not ours to give: the new file stays ours, which is no failure.
     }
     if (writer == Writer::Other) {
         if (::close(fd) != 0) return file.failure(errno);
         return file;
     }
-    file.stream_ = ::fdopen(fd, "wb");
-    if (file.stream_ == nullptr) {
-        const int number = errno;
-        ::close(fd);
-        return file.failure(number);
-    }
+    if (const int number = file.attachStream(fd); number != 0) return file.failure(number);
     return file;
+}
+
+int OutputFile::attachStream(int fd) {
+    stream_ = ::fdopen(fd, "wb");
+    if (stream_ != nullptr) return 0;
+    const int number = errno;
+    ::close(fd);
+    return number;
 }
 
 OutputFile::OutputFile(OutputFile&& other) noexcept

@@ -67,6 +67,9 @@ public:
 private:
     OutputFile() = default;
     PlatformError failure(int number) const;
+    // Writes through a stdio stream on `fd` from here on; 0, or the errno
+    // of a failure (`fd` is then closed).
+    int attachStream(int fd);
 
     std::string path_;       // as the user named it
     std::string writing_;    // the file the bytes go to

@@ -142,3 +142,18 @@ if any(t > 114.0 for t in times):
 print("%d time lines, last %s" % (len(times), lines[-1][6:-3].decode()))
 PY
 }
+
+# After a run with standard output closed and the disk audio driver writing
+# to $1: the demo exited 0 without an error line, and the audio file holds
+# whole buffers of sound and no time line (no file took standard output's
+# place).
+check_closed_output_run() {
+    [ "$DEMO_STATUS" -eq 0 ] || fail "exit status $DEMO_STATUS"
+    # (The disk driver itself logs a warning on standard error.)
+    if grep -q "tiral25-invite" "$WORK/stderr"; then fail "the demo reported an error"; fi
+    local size
+    size=$(stat -c %s "$1")
+    [ "$size" -gt 0 ] || fail "no audio was written"
+    [ $((size % 32768)) -eq 0 ] || fail "the audio file has $size bytes, not whole buffers"
+    if grep -q "Time: " "$1"; then fail "time lines went into the audio file"; fi
+}
