@@ -12,7 +12,7 @@
 #include <cstddef>
 
 #include "app/running_demo.h"
-#include "app/time_line.h"
+#include "app/frame_pacing.h"
 #include "platform/os.h"
 
 namespace {

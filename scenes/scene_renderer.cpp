@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/time_line.h"
+#include "platform/time_line.h"
 #include "scenes/greetings_scene.h"
 #include "scenes/invitation_scene.h"
 #include "scenes/signature_bounce.h"

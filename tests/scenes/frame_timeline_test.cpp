@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "app/time_line.h"
+#include "platform/time_line.h"
 #include "frame_fixture.h"
 #include "scenes/signature_bounce.h"
 #include "text/demo_text.h"

@@ -17,7 +17,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/time_line.h"
+#include "app/frame_pacing.h"
+#include "platform/time_line.h"
 
 namespace {
 

@@ -1,8 +1,4 @@
 // invite-tool: the command-line tool for the people who make the demo.
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -35,31 +31,11 @@ const Command* findCommand(std::string_view name) {
     }
     return nullptr;
 }
-
-#ifdef INVITE_TOOL_HANDS_OVER_TO
-// Runs the program beside this one that holds every command, with our
-// arguments (see CMakeLists.txt). Returns only on failure.
-int handOver(char** argv) {
-    std::string self(4096, '\0');
-    const ssize_t length = ::readlink("/proc/self/exe", self.data(), self.size() - 1);
-    self.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    if (self.empty()) self = argv[0];
-    const std::size_t slash = self.rfind('/');
-    const std::string program =
-        (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/" + INVITE_TOOL_HANDS_OVER_TO;
-    ::execv(program.c_str(), argv);
-    std::cerr << "invite-tool: cannot run '" << program << "': " << std::strerror(errno) << '\n';
-    return 1;
-}
-#endif
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string_view> args(argv + 1, argv + argc);
     const Command* command = args.empty() ? nullptr : findCommand(args[0]);
-#ifdef INVITE_TOOL_HANDS_OVER_TO
-    if (command == nullptr) return handOver(argv);
-#endif
     keepLargeBlocksOnTheHeap(LargestReusedBlock, HeapTrimSlack);
     // A signal removes the temporary file of an unfinished output.
     catchInterruptions();

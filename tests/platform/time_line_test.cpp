@@ -1,4 +1,4 @@
-#include "app/time_line.h"
+#include "platform/time_line.h"
 
 #if !defined(_WIN32)
 #include <fcntl.h>
@@ -6,6 +6,7 @@
 
 #include <csignal>
 #endif
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -146,36 +147,5 @@ TEST(WriteTimeLine, AClosedPipeIsAnError) {
 }
 
 #endif  // !_WIN32
-
-// A record of the waits frameSleep asked for.
-struct SleepLog {
-    static inline bool preciseWorks = true;
-    static inline std::vector<std::uint64_t> precise;
-    static inline std::vector<std::uint32_t> milliseconds;
-    static bool sleepPrecise(std::uint64_t ticks) {
-        precise.push_back(ticks);
-        return preciseWorks;
-    }
-    static void sleepMilliseconds(std::uint32_t ms) { milliseconds.push_back(ms); }
-};
-
-TEST(FrameSleep, Waits833TicksOnTheHighResolutionTimer) {
-    SleepLog::preciseWorks = true;
-    SleepLog::precise.clear();
-    SleepLog::milliseconds.clear();
-    frameSleep(SleepServices{SleepLog::sleepPrecise, SleepLog::sleepMilliseconds});
-    EXPECT_EQ(SleepLog::precise, std::vector<std::uint64_t>{833});
-    EXPECT_TRUE(SleepLog::milliseconds.empty());
-}
-
-TEST(FrameSleep, FallsBackToOneMillisecondWhenTheTimerFails) {
-    SleepLog::preciseWorks = false;
-    SleepLog::precise.clear();
-    SleepLog::milliseconds.clear();
-    frameSleep(SleepServices{SleepLog::sleepPrecise, SleepLog::sleepMilliseconds});
-    frameSleep(SleepServices{SleepLog::sleepPrecise, SleepLog::sleepMilliseconds});
-    EXPECT_EQ(SleepLog::precise, (std::vector<std::uint64_t>{833, 833}));
-    EXPECT_EQ(SleepLog::milliseconds, (std::vector<std::uint32_t>{1, 1}));
-}
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/time_line.h"
+#include "platform/time_line.h"
 
 #include <array>
 #include <cassert>
@@ -13,10 +13,6 @@
 namespace {
 constexpr std::string_view TimeLinePrefix = "Time: ";
 constexpr std::string_view TimeLineSuffix = "\x1b[F\n";  // ESC "[F", newline
-
-// FrameSleepTicks rounded up to whole milliseconds (10,000 ticks each).
-constexpr std::uint32_t FallbackMilliseconds = (FrameSleepTicks + 9'999) / 10'000;
-static_assert(FallbackMilliseconds == 1);
 }  // namespace
 
 std::string formatDemoTimeByPrintf(double t) {
@@ -96,10 +92,4 @@ Status writeTimeLine(double t) {
     }
     return PlatformError{"Cannot write the time line to standard output: " +
                          errorText(errorNumber)};
-}
-
-void frameSleep() { frameSleep(SleepServices{sleepTicksPrecise, sleepMilliseconds}); }
-
-void frameSleep(const SleepServices& services) {
-    if (!services.precise(FrameSleepTicks)) services.milliseconds(FallbackMilliseconds);
 }

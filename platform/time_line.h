@@ -1,7 +1,7 @@
-// Frame pacing and the console time line.
+// The console time line: one running "Time: " line, written by the scene
+// renderer for every frame it draws.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "platform/platform.h"
@@ -23,15 +23,3 @@ std::string timeLine(double t);
 // visible at once. Without a standard output the line is dropped (ok); any
 // other write failure (closed pipe, full disk) is an error.
 Status writeTimeLine(double t);
-
-// The pause after every presented frame: 83.3 microseconds, or 1 millisecond
-// where the high-resolution wait fails. It is the frame loop's only pacing.
-void frameSleep();
-
-// frameSleep with the two waits given, so that the fallback can be exercised.
-inline constexpr std::uint64_t FrameSleepTicks = 833;  // 100 ns ticks: 83.3 us
-struct SleepServices {
-    bool (*precise)(std::uint64_t ticks);
-    void (*milliseconds)(std::uint32_t milliseconds);
-};
-void frameSleep(const SleepServices& services);
