@@ -54,7 +54,8 @@ const Command RenderCommand{
     "render MODFILE OUT.wav [--rate N] [--raw]",
     "play a 4-channel module (M.K., M!K!, FLT4, 4CHN; also 1..16-channel xCHN/xxCH) through the demo's "
     "replayer into a 16-bit mono WAV (--raw: bare little-endian int16; MODFILE '-' = stdin, a regular file "
-    "of at most 8 MiB, more than any module holds; OUT '-' = stdout; rate 8000..384000, default 48000)",
+    "of at most 8 MiB, more than any module holds; OUT '-' = stdout; rate 8000..384000, default 48000); "
+    "a side whose channels add up past 16 bits clips",
     runRender};
 
 const CommandRegistration registration(RenderCommand);
