@@ -48,6 +48,13 @@ Result<std::unique_ptr<RunningDemo>> RunningDemo::start() {
     TAKE_OR_RETURN(device, AudioDevice::openPlayback(audio, demoAudioRequest(), audioCallback,
                                                      DemoAudioAllowedChanges));
     CHECK_OR_RETURN(checkObtainedAudio(device.obtained()));
+    // A display that cannot be reached makes SDL fall back to a driver that
+    // shows nothing: stop here too, while the device is still paused.
+    TAKE_OR_RETURN(video, sdl.video());
+    if (invisibleVideoDriver(video)) {
+        const std::string display = namedDisplay();
+        return PlatformError{std::string(NoDisplayText) + (display.empty() ? "" : " at " + display)};
+    }
     SongBuffer song = renderSong(device.obtained().frequency);
     const std::size_t songSamples = song.size();
     installSong(device.stream(), std::move(song));
@@ -55,7 +62,6 @@ Result<std::unique_ptr<RunningDemo>> RunningDemo::start() {
 
     // Video: the window, its renderer and the 640 x 400 logical canvas that
     // SDL scales and letterboxes to the window's real size.
-    TAKE_OR_RETURN(video, sdl.video());
     TAKE_OR_RETURN(window, Window::create(video, WindowTitle, SDL_WINDOWPOS_CENTERED,
                                           SDL_WINDOWPOS_CENTERED, CanvasWidth, CanvasHeight,
                                           SDL_WINDOW_RESIZABLE));

@@ -12,16 +12,12 @@ namespace {
 // Gains below this weight round to 0 after the >> 5: that side is silent.
 constexpr std::int32_t AudibleWeight = 32;
 
-inline std::int16_t wrappingAdd(std::int16_t sum, std::int32_t value) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(sum) + static_cast<std::uint16_t>(value));
-}
-
 // A channel alone on one side adds x * v (v up to 128) there, instead of the
 // two-sided gain formula.
-void mixOneSideScalar(std::int16_t* out, const std::int8_t* data, std::uint64_t pos, std::uint64_t step,
+void mixOneSideScalar(std::int32_t* out, const std::int8_t* data, std::uint64_t pos, std::uint64_t step,
                       int count, std::int32_t volume) {
     for (int j = 0; j < count; ++j) {
-        out[j] = wrappingAdd(out[j], std::int32_t{data[pos >> PositionFractionBits]} * volume);
+        out[j] += std::int32_t{data[pos >> PositionFractionBits]} * volume;
         pos += step;
     }
 }
@@ -46,6 +42,17 @@ __attribute__((target("avx2"))) inline __m256i nearestSixteen(const std::int8_t*
 
 constexpr int Lanes = 16;
 
+// Adds 16 products x * v (each within -16384..16384, so 16 bits hold them)
+// to out[0..15], widened to the side's 32-bit sums.
+__attribute__((target("avx2"))) inline void addSixteen(std::int32_t* out, __m256i products) {
+    auto* low = reinterpret_cast<__m256i*>(out);
+    auto* high = reinterpret_cast<__m256i*>(out + 8);
+    const __m256i lowSums = _mm256_cvtepi16_epi32(_mm256_castsi256_si128(products));
+    const __m256i highSums = _mm256_cvtepi16_epi32(_mm256_extracti128_si256(products, 1));
+    _mm256_storeu_si256(low, _mm256_add_epi32(_mm256_loadu_si256(low), lowSums));
+    _mm256_storeu_si256(high, _mm256_add_epi32(_mm256_loadu_si256(high), highSums));
+}
+
 // Lane offsets k x step for lanes 0..7 and 8..15; with step at most 2^26 they
 // fit in 32 bits together with the 14-bit fraction.
 struct LaneOffsets {
@@ -64,7 +71,7 @@ __attribute__((target("avx2"))) inline LaneOffsets laneOffsets(std::uint64_t ste
 // while 16 bytes are left from the first index. The last frames of the run
 // take one more vector whose lanes past `count` add 0, when those lanes still
 // lie inside the side's array (`room` frames from `out`).
-__attribute__((target("avx2"))) int mixOneSideShuffle(std::int16_t* out, int room, const std::int8_t* data,
+__attribute__((target("avx2"))) int mixOneSideShuffle(std::int32_t* out, int room, const std::int8_t* data,
                                                       std::size_t dataSize, std::uint64_t pos,
                                                       std::uint64_t step, int count, std::int32_t volume) {
     const LaneOffsets offsets = laneOffsets(step);
@@ -73,8 +80,7 @@ __attribute__((target("avx2"))) int mixOneSideShuffle(std::int16_t* out, int roo
     for (; j + Lanes <= count; j += Lanes) {
         if ((pos >> PositionFractionBits) + Lanes > dataSize) return j;
         const __m256i x = nearestSixteen(data, pos, offsets.low, offsets.high);
-        auto* target = reinterpret_cast<__m256i*>(out + j);
-        _mm256_storeu_si256(target, _mm256_add_epi16(_mm256_loadu_si256(target), _mm256_mullo_epi16(x, gain)));
+        addSixteen(out + j, _mm256_mullo_epi16(x, gain));
         pos += Lanes * step;
     }
     const int left = count - j;
@@ -82,9 +88,7 @@ __attribute__((target("avx2"))) int mixOneSideShuffle(std::int16_t* out, int roo
         const __m256i x = nearestSixteen(data, pos, offsets.low, offsets.high);
         const __m256i lane = _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
         const __m256i inside = _mm256_cmpgt_epi16(_mm256_set1_epi16(static_cast<std::int16_t>(left)), lane);
-        const __m256i product = _mm256_and_si256(_mm256_mullo_epi16(x, gain), inside);
-        auto* target = reinterpret_cast<__m256i*>(out + j);
-        _mm256_storeu_si256(target, _mm256_add_epi16(_mm256_loadu_si256(target), product));
+        addSixteen(out + j, _mm256_and_si256(_mm256_mullo_epi16(x, gain), inside));
         j = count;
     }
     return j;
@@ -93,7 +97,7 @@ __attribute__((target("avx2"))) int mixOneSideShuffle(std::int16_t* out, int roo
 // Larger steps: two gathers of 8 frames. A gather reads 4 bytes at each
 // index, so it runs only while the highest index is at least 4 bytes before
 // the end of the data.
-__attribute__((target("avx2"))) int mixOneSideGather(std::int16_t* out, const std::int8_t* data,
+__attribute__((target("avx2"))) int mixOneSideGather(std::int32_t* out, const std::int8_t* data,
                                                      std::size_t dataSize, std::uint64_t pos, std::uint64_t step,
                                                      int count, std::int32_t volume) {
     const LaneOffsets offsets = laneOffsets(step);
@@ -111,8 +115,7 @@ __attribute__((target("avx2"))) int mixOneSideGather(std::int16_t* out, const st
         const __m256i xHigh = _mm256_srai_epi32(_mm256_slli_epi32(_mm256_i32gather_epi32(base, indexHigh, 1), 24), 24);
         // Pack to 16 bits (no saturation happens: -128..127) and restore the lane order.
         const __m256i x = _mm256_permute4x64_epi64(_mm256_packs_epi32(xLow, xHigh), 0xD8);
-        auto* target = reinterpret_cast<__m256i*>(out + j);
-        _mm256_storeu_si256(target, _mm256_add_epi16(_mm256_loadu_si256(target), _mm256_mullo_epi16(x, gain)));
+        addSixteen(out + j, _mm256_mullo_epi16(x, gain));
         pos += Lanes * step;
     }
     return j;
@@ -120,21 +123,25 @@ __attribute__((target("avx2"))) int mixOneSideGather(std::int16_t* out, const st
 
 // The same as mixOneSideScalar, 16 frames at a time with AVX2; returns the
 // number of frames done, the scalar loop does the rest.
-int mixOneSideAvx2(std::int16_t* out, int room, const std::int8_t* data, std::size_t dataSize, std::uint64_t pos,
+int mixOneSideAvx2(std::int32_t* out, int room, const std::int8_t* data, std::size_t dataSize, std::uint64_t pos,
                    std::uint64_t step, int count, std::int32_t volume) {
     if (step <= PositionOne) return mixOneSideShuffle(out, room, data, dataSize, pos, step, count, volume);
     if (step <= (std::uint64_t{1} << 26)) return mixOneSideGather(out, data, dataSize, pos, step, count, volume);
     return 0;
 }
 
+// Eight of a side's sums from `side` on, clamped to -32768..32767.
+__attribute__((target("avx2"))) inline __m256i clampedEight(const std::int32_t* side) {
+    const __m256i sum = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(side));
+    return _mm256_max_epi32(_mm256_min_epi32(sum, _mm256_set1_epi32(32767)), _mm256_set1_epi32(-32768));
+}
+
 __attribute__((target("avx2"))) void downmixAvx2(const MixBlock& block, std::int16_t* out) {
     for (int f = 0; f < BlockFrames; f += 16) {
-        const __m256i l = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(&block.left[f]));
-        const __m256i r = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(&block.right[f]));
         __m256i sums[2];
         for (int half = 0; half < 2; ++half) {
-            const __m256i sum = _mm256_add_epi32(_mm256_cvtepi16_epi32(half ? _mm256_extracti128_si256(l, 1) : _mm256_castsi256_si128(l)),
-                                                 _mm256_cvtepi16_epi32(half ? _mm256_extracti128_si256(r, 1) : _mm256_castsi256_si128(r)));
+            const int at = f + 8 * half;
+            const __m256i sum = _mm256_add_epi32(clampedEight(&block.left[at]), clampedEight(&block.right[at]));
             // Division by 2 truncating toward zero: add 1 to negative sums first.
             sums[half] = _mm256_srai_epi32(_mm256_add_epi32(sum, _mm256_srli_epi32(sum, 31)), 1);
         }
@@ -151,7 +158,7 @@ bool cpuHasAvx2() {
 #endif
 
 // `room`: frames from `out` to the end of its array (at least `count`).
-void mixOneSide(std::int16_t* out, int room, const std::int8_t* data, std::size_t dataSize, std::uint64_t pos,
+void mixOneSide(std::int32_t* out, int room, const std::int8_t* data, std::size_t dataSize, std::uint64_t pos,
                 std::uint64_t step, int count, std::int32_t volume) {
 #ifdef INVITE_MIXER_AVX2
     if (cpuHasAvx2()) {
@@ -167,12 +174,12 @@ void mixOneSide(std::int16_t* out, int room, const std::int8_t* data, std::size_
     mixOneSideScalar(out, data, pos, step, count, volume);
 }
 
-void mixBothSides(std::int16_t* left, std::int16_t* right, const std::int8_t* data, std::uint64_t pos,
+void mixBothSides(std::int32_t* left, std::int32_t* right, const std::int8_t* data, std::uint64_t pos,
                   std::uint64_t step, int count, std::int32_t leftGain, std::int32_t rightGain) {
     for (int j = 0; j < count; ++j) {
         const std::int32_t x = data[pos >> PositionFractionBits];
-        left[j] = wrappingAdd(left[j], (x * leftGain) >> 2);
-        right[j] = wrappingAdd(right[j], (x * rightGain) >> 2);
+        left[j] += (x * leftGain) >> 2;
+        right[j] += (x * rightGain) >> 2;
         pos += step;
     }
 }

@@ -48,6 +48,11 @@ std::string errorText(int errorNumber);
 // driver, and the demo would play its song with nothing to be seen.
 bool displayAvailable();
 
+// The display the user pointed the demo at, for messages: "DISPLAY=:0",
+// "WAYLAND_DISPLAY=wayland-0", both joined by " or ", or empty where the
+// system has no such setting.
+std::string namedDisplay();
+
 // Fills `buffer` from the operating system's random source. Returns 0 on
 // success, else a non-zero error code.
 int fillEntropy(std::span<std::uint8_t> buffer);

@@ -99,6 +99,17 @@ bool displayAvailable() {
     return false;
 }
 
+std::string namedDisplay() {
+    std::string names;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value == nullptr || *value == '\0') continue;
+        if (!names.empty()) names += " or ";
+        names += std::string(name) + "=" + value;
+    }
+    return names;
+}
+
 int fillEntropy(std::span<std::uint8_t> buffer) {
     std::size_t filled = 0;
     while (filled < buffer.size()) {

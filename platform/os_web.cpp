@@ -101,6 +101,7 @@ void writeStandardError(std::string_view bytes) {
 std::string errorText(int errorNumber) { return std::strerror(errorNumber); }
 
 bool displayAvailable() { return browserHasCanvas() != 0; }
+std::string namedDisplay() { return {}; }
 
 int fillEntropy(std::span<std::uint8_t> buffer) {
     for (std::size_t done = 0; done < buffer.size(); done += LargestEntropyCall) {

@@ -173,6 +173,7 @@ std::string errorText(int errorNumber) {
 
 // Windows always has a desktop to open the window on.
 bool displayAvailable() { return true; }
+std::string namedDisplay() { return {}; }
 
 const EntropySources& systemEntropySources() {
     static const EntropySources sources{

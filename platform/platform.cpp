@@ -106,6 +106,16 @@ Result<EventPump> Sdl::eventPump() const { return EventPump::create(*this); }
 
 // >>subsystems ----------------------------------------------------------------
 
+std::optional<std::string> invisibleVideoDriver(const VideoSubsystem&) {
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (asked != nullptr && *asked != '\0') return std::nullopt;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr) return std::nullopt;
+    const std::string name(driver);
+    if (name == "offscreen" || name == "dummy") return name;
+    return std::nullopt;
+}
+
 template <SubsystemKind Kind>
 Result<Subsystem<Kind>> Subsystem<Kind>::acquire(const Sdl& sdl) {
     auto& count = subsystemCounts[static_cast<int>(Kind)];

@@ -122,6 +122,11 @@ private:
     std::optional<Sdl> sdl_;
 };
 
+// The video driver SDL chose when it is one that shows nothing ("offscreen",
+// "dummy") and the user did not ask for a driver with SDL_VIDEODRIVER: SDL
+// falls back to those on its own when no display can be reached.
+std::optional<std::string> invisibleVideoDriver(const VideoSubsystem& video);
+
 extern template class Subsystem<SubsystemKind::Audio>;
 extern template class Subsystem<SubsystemKind::Video>;
 extern template class Subsystem<SubsystemKind::Events>;

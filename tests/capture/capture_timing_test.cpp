@@ -86,17 +86,19 @@ TEST(CaptureCommandLine, SplitsOptionsFromPositionalArguments) {
 
     const std::vector<std::string_view> unknown = {"--speed", "3"};
     EXPECT_FALSE(parseArguments(unknown, {"--fps"}, error));
-    EXPECT_EQ(error, "unknown option --speed");
+    EXPECT_EQ(error, "unknown option '--speed'");
     const std::vector<std::string_view> missing = {"x", "--fps"};
     EXPECT_FALSE(parseArguments(missing, {"--fps"}, error));
     EXPECT_EQ(error, "--fps needs a value");
 }
 
 TEST(CaptureCommandLine, NumbersAreReadStrictly) {
-    EXPECT_EQ(parseNumber("62.25"), 62.25);
-    EXPECT_EQ(parseNumber("-1"), -1.0);
-    for (const char* bad : {"", "1e3", "nan", "inf", "12s", " 3", "0x10"}) {
-        EXPECT_FALSE(parseNumber(bad)) << bad;
+    EXPECT_EQ(parseDemoTime("62.25"), 62.25);
+    EXPECT_EQ(parseDemoTime("1e1"), 10.0);
+    EXPECT_EQ(parseDemoTime("114"), 114.0);
+    EXPECT_EQ(parseDemoTime("0"), 0.0);
+    for (const char* bad : {"", "-1", "114.001", "1e9", "1000000", "nan", "inf", "12s", " 3", "0x10", "+5"}) {
+        EXPECT_FALSE(parseDemoTime(bad)) << bad;
     }
     EXPECT_EQ(parseWholeNumber("60", 1, 240), 60);
     for (const char* bad : {"0", "241", "6.0", "-5", "x"}) {

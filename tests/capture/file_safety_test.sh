@@ -215,6 +215,24 @@ check "F6 --force: exit status" 0 "$status"
 check "F6 --force: the stale frames are gone, the user's notes stay" \
   "frame-00000.png frame-00001.png notes.txt song.wav" "$(cd "$frames" && echo *)"
 check "F6 --force: the new song.wav lasts 2 frames at 5 fps" $((44 + 2 * 19200)) "$(stat -c %s "$frames/song.wav")"
+# Ctrl-C during a --force capture: the earlier capture stays whole (the new
+# frames are made beside it and take its place only when complete).
+before=$(cd "$frames" && md5sum -- * | xargs)
+set -m  # its own process group, as a terminal's foreground job
+"$tool" capture --frames "$frames" --fps 30 --force >/dev/null 2>"$work/capture.log" &
+pid=$!
+set +m
+for _ in $(seq 600); do
+  grep -q '[1-9][0-9]*/3421 frames' "$work/capture.log" 2>/dev/null && break
+  sleep 0.05
+done
+grep -q '[1-9][0-9]*/3421 frames' "$work/capture.log" || fail "F6 Ctrl-C during --force: no frame was drawn"
+kill -INT -- "-$pid"
+wait "$pid"
+check "F6 Ctrl-C during --force: exit status" 130 "$?"
+check "F6 Ctrl-C during --force: the earlier capture" "$before" "$(cd "$frames" && md5sum -- * | xargs)"
+check "F6 Ctrl-C during --force: nothing else in the folder" \
+  "frame-00000.png frame-00001.png notes.txt song.wav" "$(cd "$frames" && ls -A | xargs)"
 mkdir "$work/song-only" && echo "a song" >"$work/song-only/song.wav"
 run capture --frames "$work/song-only" --until 0.1 --fps 10
 one_line_failure "F6 a folder with a song.wav" "already holds a capture: song.wav; --force replaces it"

@@ -1,5 +1,5 @@
-// The mixer: gains and sides, loop folding, one-shot end, silent channels
-// and 16-bit wrap-around.
+// The mixer: gains and sides, loop folding, one-shot end, silent channels,
+// and sums that keep their full range until the downmix clamps them.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -31,7 +31,7 @@ Voice voice(std::vector<std::int8_t> content, std::uint64_t loopStart, std::uint
     return v;
 }
 
-std::vector<int> first(const std::array<std::int16_t, BlockFrames>& side, int n) {
+std::vector<int> first(const std::array<std::int32_t, BlockFrames>& side, int n) {
     return std::vector<int>(side.begin(), side.begin() + n);
 }
 
@@ -71,14 +71,14 @@ TEST(Mixer, SideWithWeightBelow32IsSilent) {
     EXPECT_EQ(first(block.right, 2), (std::vector<int>{50, 50}));
 }
 
-TEST(Mixer, AdditionsWrapAroundInSixteenBits) {
+TEST(Mixer, SumsKeepTheirFullRange) {
     Voice v = voice({100, -100}, 0, 0, 64, 0, One);
     MixBlock block;
     block.left[0] = 32000;
     block.left[1] = -32000;
     mixChannel(block, 0, 2, v.channel, v.sample);
-    EXPECT_EQ(block.left[0], 32000 + 6400 - 65536);
-    EXPECT_EQ(block.left[1], -32000 - 6400 + 65536);
+    EXPECT_EQ(block.left[0], 32000 + 6400);
+    EXPECT_EQ(block.left[1], -32000 - 6400);
 }
 
 TEST(Mixer, NearestSampleAtFractionalSteps) {
@@ -161,8 +161,31 @@ TEST(Mixer, DownmixTruncatesTowardZero) {
     };
     for (const Case c : {Case{-3, 0, -1}, Case{3, 0, 1}, Case{-1, 0, 0}, Case{-32768, -32768, -32768},
                          Case{32767, 32767, 32767}, Case{-32768, 32767, 0}, Case{100, -103, -1}}) {
-        EXPECT_EQ(downmixFrame(static_cast<std::int16_t>(c.left), static_cast<std::int16_t>(c.right)), c.mono)
-            << c.left << " " << c.right;
+        EXPECT_EQ(downmixFrame(c.left, c.right), c.mono) << c.left << " " << c.right;
+    }
+}
+
+TEST(Mixer, DownmixClampsEachSideToSixteenBitsFirst) {
+    struct Case {
+        int left, right, mono;
+    };
+    for (const Case c : {Case{38400, 0, 16383}, Case{-38400, 0, -16384}, Case{32768, 32768, 32767},
+                         Case{-32769, -32769, -32768}, Case{260096, -260096, 0}, Case{40000, -1000, 15883},
+                         Case{-49152, 16384, -8192}}) {
+        EXPECT_EQ(downmixFrame(c.left, c.right), c.mono) << c.left << " " << c.right;
+    }
+}
+
+TEST(Mixer, VectorAndScalarDownmixAgreeOnClampedSides) {
+    MixBlock block;
+    for (int f = 0; f < BlockFrames; ++f) {
+        block.left[f] = (f * 7919) % 200001 - 100000;
+        block.right[f] = (f * 104729) % 90001 - 45000;
+    }
+    std::array<std::int16_t, BlockFrames> mono{};
+    downmixBlock(block, mono.data());
+    for (int f = 0; f < BlockFrames; ++f) {
+        ASSERT_EQ(mono[f], downmixFrame(block.left[f], block.right[f])) << f;
     }
 }
 
@@ -186,7 +209,7 @@ TEST(Mixer, LongRunsMatchTheNearestSampleFormulaAtEveryStep) {
                     continue;
                 }
                 while (pos >= end) pos -= loop * One;
-                const int expected = static_cast<std::int16_t>(1000 + content[pos >> 14] * 77);
+                const int expected = 1000 + content[pos >> 14] * 77;
                 ASSERT_EQ(block.left[f], expected) << "step " << step << " loop " << loop << " frame " << f;
                 pos += step;
             }

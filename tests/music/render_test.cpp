@@ -10,12 +10,12 @@
 
 namespace {
 
-// The rules, value by value: interleaved stereo blocks appended whole, the
-// block with the end report dropped, then the downmix.
-SongBuffer referenceRender(const std::vector<std::uint8_t>& bytes, std::int64_t rate) {
+// The rules, value by value: interleaved stereo blocks of the sides' true
+// (64-bit) sums, appended whole, the block with the end report dropped.
+std::vector<std::int64_t> referenceSides(const std::vector<std::uint8_t>& bytes, std::int64_t rate) {
     Sequencer s = startSong(loadModule(bytes).value(), rate);
-    std::vector<std::int16_t> stereo;
-    std::vector<std::int16_t> block(4096);
+    std::vector<std::int64_t> stereo;
+    std::vector<std::int64_t> block(4096);
     for (;;) {
         std::fill(block.begin(), block.end(), 0);
         std::int64_t framesLeft = 2048, f = 0;
@@ -49,8 +49,7 @@ SongBuffer referenceRender(const std::vector<std::uint8_t>& bytes, std::int64_t 
                     while (pos < limit) {
                         const std::int32_t x = static_cast<std::int8_t>(sample.data[pos >> 14]);
                         auto add = [&](std::int64_t at, std::int32_t value) {
-                            block[static_cast<std::size_t>(at)] = static_cast<std::int16_t>(
-                                static_cast<std::uint16_t>(block[static_cast<std::size_t>(at)] + value));
+                            block[static_cast<std::size_t>(at)] += value;
                         };
                         if (lw >= 32 && rw >= 32) {
                             add(i, (x * gl) >> 2);
@@ -75,11 +74,18 @@ SongBuffer referenceRender(const std::vector<std::uint8_t>& bytes, std::int64_t 
             f += n;
         }
         if (!keep) break;
-        for (std::int16_t value : block) stereo.push_back(value);
+        for (std::int64_t value : block) stereo.push_back(value);
     }
+    return stereo;
+}
+
+// Then each side clamped to 16 bits, and the downmix.
+SongBuffer referenceRender(const std::vector<std::uint8_t>& bytes, std::int64_t rate) {
+    const std::vector<std::int64_t> stereo = referenceSides(bytes, rate);
     SongBuffer mono;
+    const auto clamped = [](std::int64_t sum) { return std::clamp<std::int64_t>(sum, -32768, 32767); };
     for (std::size_t k = 0; k + 1 < stereo.size(); k += 2) {
-        mono.push_back(static_cast<std::int16_t>((std::int32_t{stereo[k]} + stereo[k + 1]) / 2));
+        mono.push_back(static_cast<std::int16_t>((clamped(stereo[k]) + clamped(stereo[k + 1])) / 2));
     }
     return mono;
 }
@@ -134,11 +140,71 @@ TEST(Render, MatchesTheFrameByFrameRules) {
     }
 }
 
-TEST(Render, MatchesWithTwoSidedPanningAndWrapAround) {
-    // Eight channels with 8xx panning take the two-sided path; the sums wrap.
-    const auto bytes = busySong(8, "8CHN").build();
+TEST(Render, MatchesWithTwoSidedPanningAndClipping) {
+    // Eight and sixteen channels with 8xx panning take the two-sided path;
+    // their sums leave the 16-bit range and clip.
+    for (const auto& [channels, signature] : {std::pair{8, "8CHN"}, std::pair{16, "16CH"}}) {
+        const auto bytes = busySong(channels, signature).build();
+        const SongBuffer song = render(bytes, 48000);
+        EXPECT_EQ(song, referenceRender(bytes, 48000)) << channels;
+    }
+}
+
+// A looping square wave of `amplitude` and -`amplitude`, 32 bytes each.
+ModuleBuilder::Sample square(std::int8_t amplitude) {
+    std::vector<std::int8_t> content(64, amplitude);
+    std::fill(content.begin() + 32, content.end(), static_cast<std::int8_t>(-amplitude));
+    return {content, 0, 64, 64, 0};
+}
+
+TEST(Render, LoudChannelsInUnisonClipInsteadOfWrappingAround) {
+    // A twelve-channel module whose first `playing` channels play the same
+    // square wave of +-127 at full volume (64). One channel alone gives
+    // +-127 x 64 = +-8128 on the left, halved by the downmix. All twelve put
+    // six on each side: +-48768, which clips to 32767 and -32768; wrapped
+    // around, the wave came out upside down at -+16768.
+    const auto unison = [](int playing) {
+        ModuleBuilder b(1, 12, "12CH");
+        b.sample(1, square(127));
+        for (int c = 0; c < playing; ++c) b.cell(0, 0, c, 428, 1);
+        return render(b.build(), 48000);
+    };
+    const SongBuffer one = unison(1);
+    const SongBuffer twelve = unison(12);
+    ASSERT_EQ(twelve.size(), one.size());
+    ASSERT_GT(std::count(one.begin(), one.end(), 4064), 10000);
+    ASSERT_GT(std::count(one.begin(), one.end(), -4064), 10000);
+    for (std::size_t i = 0; i < one.size(); ++i) {
+        const int expected = one[i] > 0 ? 32767 : one[i] < 0 ? -32768 : 0;
+        ASSERT_EQ(twelve[i], expected) << "sample " << i;
+    }
+}
+
+TEST(Render, ALoudSixteenChannelChordClipsWithTheSignOfItsTrueSum) {
+    // Sixteen square waves of +-127 at sixteen pitches, all panned hard left
+    // (800): the left side's true sum swings far past 16 bits. Each mono
+    // value is that sum clamped, halved, and never of the opposite sign.
+    ModuleBuilder b(1, 16, "16CH");
+    b.sample(1, square(127));
+    const int periods[] = {856, 808, 762, 720, 678, 640, 604, 570, 538, 508, 480, 453, 428, 404, 381, 360};
+    for (int c = 0; c < 16; ++c) b.cell(0, 0, c, periods[c], 1, 0x8, 0x00);
+    const auto bytes = b.build();
     const SongBuffer song = render(bytes, 48000);
-    EXPECT_EQ(song, referenceRender(bytes, 48000));
+    const std::vector<std::int64_t> sides = referenceSides(bytes, 48000);
+    ASSERT_EQ(sides.size(), 2 * song.size());
+    std::size_t clipped = 0;
+    for (std::size_t i = 0; i < song.size(); ++i) {
+        const std::int64_t left = sides[2 * i];
+        ASSERT_EQ(sides[2 * i + 1], 0) << "frame " << i;
+        ASSERT_EQ(song[i], std::clamp<std::int64_t>(left, -32768, 32767) / 2) << "frame " << i;
+        if (left > 1) {
+            ASSERT_GT(song[i], 0) << "frame " << i;
+        } else if (left < -1) {
+            ASSERT_LT(song[i], 0) << "frame " << i;
+        }
+        if (left < -32768 || left > 32767) ++clipped;
+    }
+    EXPECT_GT(clipped, song.size() / 10);
 }
 
 TEST(Render, EndOnTheLastFrameOfABlockDropsThatBlock) {
@@ -192,4 +258,19 @@ TEST(Render, BuiltInSongFillsTheBlocksBeforeItsEnd) {
 TEST(Render, BuiltInSongMatchesTheFrameByFrameRules) {
     const auto bytes = std::vector<std::uint8_t>(builtinModuleBytes().begin(), builtinModuleBytes().end());
     EXPECT_EQ(renderSong(48000), referenceRender(bytes, 48000));
+}
+
+TEST(Render, BuiltInSongsSidesNeverLeaveSixteenBits) {
+    // Every true sum of the built-in song fits in 16 bits at the rates a
+    // device may give: there 16-bit wrapping additions, the sums clamped once
+    // and the true sums are the same numbers, so clipping instead of wrapping
+    // leaves every sample of the demo's song as it was.
+    const auto bytes = std::vector<std::uint8_t>(builtinModuleBytes().begin(), builtinModuleBytes().end());
+    for (const std::int64_t rate : {48000, 44100, 22050}) {
+        const std::vector<std::int64_t> sides = referenceSides(bytes, rate);
+        ASSERT_FALSE(sides.empty());
+        const auto [low, high] = std::minmax_element(sides.begin(), sides.end());
+        EXPECT_GE(*low, -32768) << rate;
+        EXPECT_LE(*high, 32767) << rate;
+    }
 }

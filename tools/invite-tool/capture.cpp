@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <system_error>
 
 #include "music/song.h"
@@ -204,31 +205,59 @@ std::string describe(const std::vector<std::filesystem::path>& files) {
     return text;
 }
 
-// What one run writes into the folder; unless kept, the destructor removes
-// it again (and the folder, if this run made it), so a failed or
-// interrupted capture leaves nothing half done.
-class FrameFolder {
+// A hidden folder inside the capture's folder that takes the new capture
+// while it is being made. Only a complete capture leaves it: moveInto()
+// renames its files over the folder's own and removes the earlier capture's
+// files that the new one does not replace. Otherwise the destructor removes
+// it with what it holds (and the capture's folder, if this run made it), so
+// a failed or interrupted capture leaves the folder as it was.
+class StagingFolder {
 public:
-    FrameFolder(std::filesystem::path directory, bool made) : directory_(std::move(directory)), made_(made) {}
-    FrameFolder(const FrameFolder&) = delete;
-    FrameFolder& operator=(const FrameFolder&) = delete;
-    ~FrameFolder() {
-        if (kept_) return;
-        std::error_code ignored;
-        for (std::int64_t k = 0; k < frames_; ++k) std::filesystem::remove(directory_ / frameFileName(k), ignored);
-        if (song_) std::filesystem::remove(directory_ / SongFileName, ignored);
-        if (made_) std::filesystem::remove(directory_, ignored);  // only if empty
+    static Result<std::unique_ptr<StagingFolder>> create(const std::filesystem::path& directory, bool made) {
+        std::string path = (directory / ".capture-XXXXXX").string();
+        if (::mkdtemp(path.data()) == nullptr) {
+            const int number = errno;
+            if (made) {
+                std::error_code ignored;
+                std::filesystem::remove(directory, ignored);
+            }
+            return writeError(directory.string(), std::strerror(number));
+        }
+        return std::unique_ptr<StagingFolder>(new StagingFolder(directory, path, made));
     }
-    void wroteSong() { song_ = true; }
-    void wroteFrame() { ++frames_; }
-    void keep() { kept_ = true; }
+    StagingFolder(const StagingFolder&) = delete;
+    StagingFolder& operator=(const StagingFolder&) = delete;
+    ~StagingFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+        if (!moved_ && made_) std::filesystem::remove(directory_, ignored);  // only if empty
+    }
+    const std::filesystem::path& path() const { return path_; }
+
+    // Puts the new capture (`names`) in place of the `earlier` one.
+    Status moveInto(const std::vector<std::string>& names, const std::vector<std::filesystem::path>& earlier) {
+        std::error_code error;
+        for (const std::string& name : names) {
+            std::filesystem::rename(path_ / name, directory_ / name, error);
+            if (error) return writeError((directory_ / name).string(), error.message());
+        }
+        moved_ = true;
+        for (const auto& file : earlier) {
+            if (std::find(names.begin(), names.end(), file.filename().string()) != names.end()) continue;
+            if (!std::filesystem::remove(file, error) && error) {
+                return PlatformError{"cannot remove '" + file.string() + "': " + error.message()};
+            }
+        }
+        return okStatus();
+    }
 
 private:
+    StagingFolder(std::filesystem::path directory, std::filesystem::path path, bool made)
+        : directory_(std::move(directory)), path_(std::move(path)), made_(made) {}
     std::filesystem::path directory_;
+    std::filesystem::path path_;
     bool made_;
-    bool song_ = false;
-    std::int64_t frames_ = 0;
-    bool kept_ = false;
+    bool moved_ = false;
 };
 }  // namespace
 
@@ -236,33 +265,31 @@ Result<CaptureSummary> captureToFrames(const CaptureOptions& options, const std:
                                        bool replace, std::ostream& progress) {
     const Clock::time_point start = Clock::now();
     const std::filesystem::path folder(directory);
+    // The folder is made when it is missing; the one that holds it must
+    // exist, as for every file the tool writes.
     std::error_code error;
-    const bool made = std::filesystem::create_directories(folder, error);
-    if (error) return PlatformError{"cannot write '" + directory + "': " + error.message()};
+    const bool made = std::filesystem::create_directory(folder, error);
+    if (error) return writeError(directory, error.message());
     auto earlier = earlierCapture(folder);
     if (!earlier) return earlier.error();
-    if (!earlier.value().empty()) {
-        if (!replace) {
-            return PlatformError{"'" + directory + "' already holds a capture: " + describe(earlier.value()) +
-                                 "; --force replaces it"};
-        }
-        // Stale frames of another length or rate must not mix with the new ones.
-        for (const auto& file : earlier.value()) {
-            if (!std::filesystem::remove(file, error) && error) {
-                return PlatformError{"cannot remove '" + file.string() + "': " + error.message()};
-            }
-        }
+    if (!earlier.value().empty() && !replace) {
+        return PlatformError{"'" + directory + "' already holds a capture: " + describe(earlier.value()) +
+                             "; --force replaces it"};
     }
-    FrameFolder written(folder, made);
-    if (Status s = writeWav((folder / SongFileName).string(), soundtrack(options), SongRate); !s) return s.error();
-    written.wroteSong();
+    // Stale frames of another length or rate must not mix with the new ones,
+    // and an earlier capture stays whole until the new one is.
+    auto staging = StagingFolder::create(folder, made);
+    if (!staging) return staging.error();
+    const std::filesystem::path& stage = staging.value()->path();
+    std::vector<std::string> names{std::string(SongFileName)};
+    if (Status s = writeWav((stage / SongFileName).string(), soundtrack(options), SongRate); !s) return s.error();
     auto summary = drawFrames(options, progress, [&](std::int64_t k, const RgbaImage& image) {
-        Status s = writePng((folder / frameFileName(k)).string(), image, PngSpeed::Fast);
-        if (s) written.wroteFrame();
-        return s;
+        names.push_back(frameFileName(k));
+        return writePng((stage / names.back()).string(), image, PngSpeed::Fast);
     });
     if (!summary) return summary;
-    written.keep();
+    if (interrupted()) return PlatformError{"interrupted"};
+    if (Status s = staging.value()->moveInto(names, earlier.value()); !s) return s.error();
     summary.value().totalSeconds = secondsSince(start);
     return summary;
 }

@@ -43,9 +43,12 @@ Result<CaptureSummary> captureToVideo(const CaptureOptions& options, const std::
                                       const std::string& output, std::ostream& progress);
 
 // Writes frame-00000.png, frame-00001.png, ... and song.wav into `directory`
-// (made if missing). A folder that already holds such files is refused, or
-// with `replace` first rid of them (and of nothing else). A failed or
-// interrupted capture removes what it wrote.
+// (made if missing; the folder that holds it must exist). A folder that
+// already holds such files is refused, or with `replace` rid of them (and of
+// nothing else) once the new capture is complete: the frames are written into
+// a hidden folder inside `directory` and moved into place at the end. A failed
+// or interrupted capture removes what it wrote and leaves an earlier capture
+// as it was.
 Result<CaptureSummary> captureToFrames(const CaptureOptions& options, const std::string& directory,
                                        bool replace, std::ostream& progress);
 

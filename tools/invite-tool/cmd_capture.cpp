@@ -1,6 +1,9 @@
 // invite-tool capture: the whole demo as an MP4 (or as PNG frames and a WAV).
+#include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -17,7 +20,8 @@ const Command CaptureCommand{
     "capture", "capture (OUT.mp4 | --frames DIR [--force]) [--fps 60] [--seed N] [--scale K] [--until T]",
     "renders every frame of the demo (t = k / fps up to 114 s) offscreen with the built-in song "
     "as sound, encoded by ffmpeg into an H.264/AAC MP4, or with --frames DIR as numbered PNGs "
-    "plus song.wav (a folder that holds an earlier capture is refused; --force replaces it); "
+    "plus song.wav (a folder that holds an earlier capture is refused; --force replaces it once "
+    "the new capture is complete); "
     "--scale K enlarges the pixels K times; --until T stops at demo time T (for tests); "
     "Ctrl-C stops it and leaves no partial output",
     runCapture};
@@ -25,6 +29,29 @@ const CommandRegistration registration(CaptureCommand);
 
 constexpr std::int64_t MaxFps = 240;
 constexpr std::int64_t MaxScale = 8;
+
+// What is wrong with OUT.mp4, or nothing. An MP4 is finished by going back
+// to its start, so it cannot stream to standard output or a pipe; and a name
+// must say what the file is. A device (/dev/null) takes the bytes as they are.
+std::string videoPathError(std::string_view path) {
+    if (path == "-") {
+        return "an MP4 cannot stream to standard output ('-'); name a file such as out.mp4, or use --frames DIR";
+    }
+    std::error_code ignored;
+    if (std::filesystem::is_character_file(std::filesystem::path(path), ignored)) return {};
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".mp4") return {};
+    return "the capture is an MP4 video: name it OUT.mp4, not '" + std::string(path) + "'";
+}
+
+// "frames/" for "frames", "frames/" and "frames//": how the summary names the folder.
+std::string folderName(std::string_view directory) {
+    while (directory.size() > 1 && directory.ends_with('/')) directory.remove_suffix(1);
+    if (directory == "/") return "/";
+    return std::string(directory) + "/";
+}
 
 void printSummary(const std::string& what, const CaptureOptions& options,
                   const CaptureSummary& summary) {
@@ -46,30 +73,37 @@ int runCapture(std::span<const std::string_view> args) {
         parseArguments(args, {"--fps", "--seed", "--scale", "--frames", "--until"}, {"--force"}, error);
     if (!parsed) return usageError(CaptureCommand, error);
     const auto frames = parsed->option("--frames");
-    if (parsed->positional.size() != (frames ? 0u : 1u)) {
-        return usageError(CaptureCommand, "needs either OUT.mp4 or --frames DIR");
+    if (frames) {
+        if (!parsed->positional.empty()) {
+            return usageError(CaptureCommand, positionalError(*parsed, {}) + " (--frames DIR takes the place of OUT.mp4)");
+        }
+        if (*frames == "-") {
+            return usageError(CaptureCommand, "--frames takes a folder, not '-' (standard output)");
+        }
+    } else {
+        if (parsed->positional.empty()) return usageError(CaptureCommand, "missing OUT.mp4 or --frames DIR");
+        if (error = positionalError(*parsed, {"OUT.mp4"}); !error.empty()) return usageError(CaptureCommand, error);
+        if (error = videoPathError(parsed->positional[0]); !error.empty()) return usageError(CaptureCommand, error);
     }
     if (!frames && parsed->flag("--force")) return usageError(CaptureCommand, "--force goes with --frames DIR");
     CaptureOptions options;
     if (const auto text = parsed->option("--fps")) {
         const auto fps = parseWholeNumber(*text, 1, MaxFps);
-        if (!fps) return usageError(CaptureCommand, "--fps takes a whole number from 1 to 240");
+        if (!fps) return usageError(CaptureCommand, valueError("--fps", "a whole number from 1 to 240", *text));
         options.fps = static_cast<std::int32_t>(*fps);
     }
     if (const auto text = parsed->option("--seed")) {
         options.seed = parseSeed(*text);
-        if (!options.seed) return usageError(CaptureCommand, "--seed takes a whole number from 0 up");
+        if (!options.seed) return usageError(CaptureCommand, valueError("--seed", SeedRule, *text));
     }
     if (const auto text = parsed->option("--scale")) {
         const auto scale = parseWholeNumber(*text, 1, MaxScale);
-        if (!scale) return usageError(CaptureCommand, "--scale takes a whole number from 1 to 8");
+        if (!scale) return usageError(CaptureCommand, valueError("--scale", "a whole number from 1 to 8", *text));
         options.scale = static_cast<std::int32_t>(*scale);
     }
     if (const auto text = parsed->option("--until")) {
-        const auto until = parseNumber(*text);
-        if (!until || *until < 0.0 || *until > DemoEndTime) {
-            return usageError(CaptureCommand, "--until takes a time from 0 to 114 seconds");
-        }
+        const auto until = parseDemoTime(*text);
+        if (!until) return usageError(CaptureCommand, valueError("--until", DemoTimeRule, *text));
         options.until = *until;
     }
 
@@ -81,7 +115,7 @@ int runCapture(std::span<const std::string_view> args) {
         auto summary = captureToFrames(options, directory, parsed->flag("--force"), std::cerr);
         endByPendingSignal();
         if (!summary) return fail(summary.error().text);
-        printSummary(directory + "/ (frame-NNNNN.png and song.wav)", options, summary.value());
+        printSummary(folderName(directory) + " (frame-NNNNN.png and song.wav)", options, summary.value());
         return 0;
     }
     const auto ffmpeg = findOnPath("ffmpeg");

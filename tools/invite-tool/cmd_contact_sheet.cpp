@@ -23,11 +23,11 @@ int runContactSheet(std::span<const std::string_view> args) {
     std::string error;
     const auto parsed = parseArguments(args, {"--seed"}, error);
     if (!parsed) return usageError(ContactSheetCommand, error);
-    if (parsed->positional.size() != 1) return usageError(ContactSheetCommand, "needs OUT.png");
+    if (error = positionalError(*parsed, {"OUT.png"}); !error.empty()) return usageError(ContactSheetCommand, error);
     std::uint64_t seed = DefaultSeed;
     if (const auto text = parsed->option("--seed")) {
         const auto value = parseSeed(*text);
-        if (!value) return usageError(ContactSheetCommand, "--seed takes a whole number from 0 up");
+        if (!value) return usageError(ContactSheetCommand, valueError("--seed", SeedRule, *text));
         seed = *value;
     }
     const std::string output(parsed->positional[0]);

@@ -2,6 +2,7 @@
 // opening in a tracker.
 #include "music/song.h"
 #include "tools/invite-tool/command.h"
+#include "tools/invite-tool/command_line.h"
 #include "tools/invite-tool/song_output.h"
 
 namespace {
@@ -16,14 +17,13 @@ const Command ExportModCommand{"export-mod", "export-mod OUT.mod",
 const CommandRegistration registration(ExportModCommand);
 
 int runExportMod(std::span<const std::string_view> args) {
-    for (std::string_view arg : args) {
-        if (arg.size() > 1 && arg.starts_with("-")) {
-            return usageError(ExportModCommand, "unknown option '" + std::string(arg) + "'");
-        }
-    }
-    if (args.size() != 1) return usageError(ExportModCommand, "needs one output file");
+    std::string error;
+    const auto parsed = parseArguments(args, {}, error);
+    if (!parsed) return usageError(ExportModCommand, error);
+    if (error = positionalError(*parsed, {"OUT.mod"}); !error.empty()) return usageError(ExportModCommand, error);
     if (builtinModuleBytes().empty()) return fail("this build has no built-in song (assets/song.mod was missing)");
-    if (Status s = writeBinaryFile(std::string(args[0]), builtinModuleBytes()); !s) return fail(s.error().text);
+    const std::string output(parsed->positional[0]);
+    if (Status s = writeBinaryFile(output, builtinModuleBytes()); !s) return fail(s.error().text);
     return 0;
 }
 

@@ -11,6 +11,7 @@
 #include "text/font.h"
 #include "text/glyph_draw.h"
 #include "tools/invite-tool/command.h"
+#include "tools/invite-tool/command_line.h"
 #include "tools/invite-tool/png_image.h"
 #include "tools/invite-tool/rgba_image.h"
 
@@ -93,7 +94,10 @@ const Command Specimen{"specimen", "specimen OUT.png",
 const CommandRegistration registration(Specimen);
 
 int runSpecimen(std::span<const std::string_view> args) {
-    if (args.size() != 1) return usageError(Specimen, "expected one output file");
+    std::string error;
+    const auto parsed = parseArguments(args, {}, error);
+    if (!parsed) return usageError(Specimen, error);
+    if (error = positionalError(*parsed, {"OUT.png"}); !error.empty()) return usageError(Specimen, error);
     const std::string large = fontCharacters(LargeFont);
     const std::string small = fontCharacters(SmallFont);
 
@@ -130,7 +134,7 @@ int runSpecimen(std::span<const std::string_view> args) {
     RgbaImage image = RgbaImage::filled(ImageWidth, height, Rgba{255, 255, 255, 255});
     blit(image, oneToOne.value(), 0, 0);
     blit(image, scaleNearest(zoomed.value(), Zoom), 0, actualHeight);
-    if (Status written = writePng(std::string(args[0]), image); !written) return fail(written.error().text);
+    if (Status written = writePng(std::string(parsed->positional[0]), image); !written) return fail(written.error().text);
     return 0;
 }
 

@@ -11,7 +11,7 @@ int runFrame(std::span<const std::string_view> args);
 
 const Command FrameCommand{
     "frame", "frame T OUT.png [--seed N]",
-    "draws the demo at time T (seconds) offscreen at 640 x 400 into a PNG; --seed N keys the "
+    "draws the demo at time T (0 to 114 seconds) offscreen at 640 x 400 into a PNG; --seed N keys the "
     "text jitter from N, so the same command gives the same bytes",
     runFrame};
 const CommandRegistration registration(FrameCommand);
@@ -20,13 +20,13 @@ int runFrame(std::span<const std::string_view> args) {
     std::string error;
     const auto parsed = parseArguments(args, {"--seed"}, error);
     if (!parsed) return usageError(FrameCommand, error);
-    if (parsed->positional.size() != 2) return usageError(FrameCommand, "needs T and OUT.png");
-    const auto t = parseNumber(parsed->positional[0]);
-    if (!t) return usageError(FrameCommand, "T must be a number of seconds, such as 45 or 62.25");
+    if (error = positionalError(*parsed, {"T", "OUT.png"}); !error.empty()) return usageError(FrameCommand, error);
+    const auto t = parseDemoTime(parsed->positional[0]);
+    if (!t) return usageError(FrameCommand, valueError("T", DemoTimeRule, parsed->positional[0]));
     std::optional<std::uint64_t> seed;
     if (const auto text = parsed->option("--seed")) {
         seed = parseSeed(*text);
-        if (!seed) return usageError(FrameCommand, "--seed takes a whole number from 0 up");
+        if (!seed) return usageError(FrameCommand, valueError("--seed", SeedRule, *text));
     }
     const std::string output(parsed->positional[1]);
 

@@ -17,8 +17,7 @@ const CommandRegistration registration(SongCommand);
 
 int runSong(std::span<const std::string_view> args) {
     SongArguments parsed;
-    if (const auto status = parseSongArguments(SongCommand, args, parsed)) return *status;
-    if (parsed.paths.size() != 1) return usageError(SongCommand, "needs one output file");
+    if (const auto status = parseSongArguments(SongCommand, args, {"OUT.wav"}, parsed)) return *status;
     if (builtinModuleBytes().empty()) return fail("this build has no built-in song (assets/song.mod was missing)");
     if (Status s = writeSong(parsed.paths[0], renderSong(parsed.rate), parsed.rate, parsed.raw); !s) {
         return fail(s.error().text);

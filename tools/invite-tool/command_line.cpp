@@ -1,7 +1,10 @@
 #include "tools/invite-tool/command_line.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+
+#include "tools/invite-tool/capture_timeline.h"
 
 std::optional<std::string_view> ParsedArguments::option(std::string_view name) const {
     std::optional<std::string_view> value;
@@ -12,11 +15,23 @@ std::optional<std::string_view> ParsedArguments::option(std::string_view name) c
 }
 
 bool ParsedArguments::flag(std::string_view name) const {
-    for (std::string_view given : flags) {
-        if (given == name) return true;
-    }
-    return false;
+    return std::find(flags.begin(), flags.end(), name) != flags.end();
 }
+
+namespace {
+bool among(std::initializer_list<std::string_view> names, std::string_view name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+std::string quoted(std::string_view text) {
+    std::string result;
+    result.reserve(text.size() + 2);
+    result += '\'';
+    result += text;
+    result += '\'';
+    return result;
+}
+}  // namespace
 
 std::optional<ParsedArguments> parseArguments(std::span<const std::string_view> args,
                                               std::initializer_list<std::string_view> valueOptions,
@@ -25,40 +40,71 @@ std::optional<ParsedArguments> parseArguments(std::span<const std::string_view> 
     ParsedArguments parsed;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
-        // "-" alone and negative numbers ("-3") are positional.
-        const bool looksLikeOption = arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9');
+        // "-" alone and negative numbers ("-3", "-.5") are positional.
+        const bool looksLikeOption = arg.size() > 1 && arg[0] == '-' &&
+                                     !((arg[1] >= '0' && arg[1] <= '9') || arg[1] == '.');
         if (!looksLikeOption) {
             parsed.positional.push_back(arg);
             continue;
         }
-        bool isFlag = false;
-        for (std::string_view name : flagOptions) isFlag = isFlag || name == arg;
-        if (isFlag) {
-            parsed.flags.push_back(arg);
+        const std::size_t equals = arg.find('=');
+        const std::string_view name = arg.substr(0, equals);
+        if (among(flagOptions, name)) {
+            if (equals != std::string_view::npos) {
+                error = name;
+                error += " takes no value";
+                return std::nullopt;
+            }
+            parsed.flags.push_back(name);
             continue;
         }
-        bool known = false;
-        for (std::string_view name : valueOptions) known = known || name == arg;
-        if (!known) {
-            error = "unknown option " + std::string(arg);
+        if (!among(valueOptions, name)) {
+            error = "unknown option " + quoted(name);
             return std::nullopt;
+        }
+        if (equals != std::string_view::npos) {
+            parsed.options.emplace_back(name, arg.substr(equals + 1));
+            continue;
         }
         if (i + 1 == args.size()) {
-            error = std::string(arg) + " needs a value";
+            error = std::string(name) + " needs a value";
             return std::nullopt;
         }
-        parsed.options.emplace_back(arg, args[i + 1]);
+        parsed.options.emplace_back(name, args[i + 1]);
         ++i;
     }
     return parsed;
 }
 
-std::optional<double> parseNumber(std::string_view text) {
+std::string positionalError(const ParsedArguments& parsed, std::initializer_list<std::string_view> names) {
+    const std::size_t given = parsed.positional.size();
+    if (given > names.size()) {
+        std::string text = given - names.size() == 1 ? "extra argument" : "extra arguments";
+        for (std::size_t k = names.size(); k < given; ++k) {
+            text += ' ';
+            text += quoted(parsed.positional[k]);
+        }
+        return text;
+    }
+    std::string text;
+    for (auto name = names.begin() + given; name != names.end(); ++name) {
+        text += text.empty() ? "missing " : " and ";
+        text += *name;
+    }
+    return text;
+}
+
+std::string valueError(std::string_view name, std::string_view rule, std::string_view text) {
+    return std::string(name) + " takes " + std::string(rule) + ", not " + quoted(text);
+}
+
+std::optional<double> parseDemoTime(std::string_view text) {
     double value = 0.0;
     const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::general);
     if (error != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
-    return value;
+    if (value < 0.0 || value > DemoEndTime) return std::nullopt;
+    return value == 0.0 ? 0.0 : value;  // "-0" is 0
 }
 
 std::optional<std::int64_t> parseWholeNumber(std::string_view text, std::int64_t low,

@@ -42,6 +42,32 @@ std::string resolved(const std::string& path) {
     std::free(real);
     return result;
 }
+
+// Where a chain of symbolic links that ends at a missing name leads: the
+// file to make, so that the links lead to it afterwards as they would to a
+// file that exists. `path` itself when it is no link; empty when the chain
+// is too long (a loop) or cannot be read, with `number` set.
+std::string danglingTarget(const std::string& path, int& number) {
+    constexpr int LongestChain = 40;  // the kernel's own limit on links in a path
+    std::string current = path;
+    for (int links = 0; links < LongestChain; ++links) {
+        struct stat entry {};
+        if (::lstat(current.c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode)) return current;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+        if (length < 0) {
+            number = errno;
+            return {};
+        }
+        target.resize(static_cast<std::size_t>(length));
+        current = target.starts_with('/') ? target : split(current).folder + target;
+    }
+    number = ELOOP;
+    return {};
+}
+
+// The folder of `target` as the user would name it: "./" for the current one.
+std::string folderOf(const SplitPath& target) { return target.folder.empty() ? "./" : target.folder; }
 }  // namespace
 
 PlatformError writeError(const std::string& path, const std::string& reason) {
@@ -80,14 +106,25 @@ Result<OutputFile> OutputFile::open(const std::string& path, Writer writer, bool
         return writeError(path, "not a regular file, a character device or a pipe");
     }
 
-    file.target_ = exists ? resolved(path) : path;
+    if (exists) {
+        file.target_ = resolved(path);
+    } else {
+        // A symbolic link to a missing file: make that file, as for a link
+        // whose file exists, and keep the link.
+        int number = 0;
+        file.target_ = danglingTarget(path, number);
+        if (file.target_.empty()) return file.failure(number);
+    }
     const SplitPath target = split(file.target_);
     if (target.name.empty()) return file.failure(EISDIR);  // "folder/"
     std::string name = "." + target.name;
     name.resize(std::min(name.size(), LongestName - TemporarySuffix.size()));
     std::string temporary = target.folder + name + std::string(TemporarySuffix);
     const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return file.failure(errno);
+    if (fd < 0) {
+        // What fails here is the folder: missing, not writable, full.
+        return writeError(path, "folder '" + folderOf(target) + "': " + std::strerror(errno));
+    }
     file.temporary_ = temporary;
     file.writing_ = temporary;
     file.cleanup_ = std::make_unique<RemovedOnInterruption>(temporary);

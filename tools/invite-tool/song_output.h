@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
@@ -20,6 +21,7 @@ Status writeBinaryFile(const std::string& path, std::span<const std::uint8_t> by
 
 // "48000" -> 48000 if it is a whole number in the renderer's range.
 std::optional<std::int32_t> parseRate(std::string_view text);
+inline constexpr std::string_view RateRule = "a whole number of frames per second from 8000 to 384000";
 
 // Writes a 16-bit mono PCM WAV file of exactly `song` to `path` ("-" =
 // standard output), or with `raw` the samples alone as little-endian int16,
@@ -28,13 +30,13 @@ Status writeSong(const std::string& path, const SongBuffer& song, std::int32_t r
 
 struct Command;
 
-// The arguments of a song-writing command: file names, --rate N (or
-// --rate=N) and --raw. On a usage error returns the exit status of
-// usageError(command, ...); otherwise nothing.
+// The arguments of a song-writing command: the files `names` (in order),
+// --rate N (or --rate=N) and --raw. On a usage error returns the exit status
+// of usageError(command, ...); otherwise nothing.
 struct SongArguments {
     std::vector<std::string> paths;
     std::int32_t rate = DefaultSongRate;
     bool raw = false;
 };
 std::optional<int> parseSongArguments(const Command& command, std::span<const std::string_view> args,
-                                      SongArguments& parsed);
+                                      std::initializer_list<std::string_view> names, SongArguments& parsed);
