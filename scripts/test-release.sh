@@ -13,19 +13,29 @@ mkdir -p build
 log=$root/build/test-release.log
 : >"$log"
 start=$SECONDS
+cases=(contents deb portable_root video)
+summary() {
+  local total=$1 failed=$2
+  printf '%d%% tests passed, %d tests failed out of %d\n' $(((total - failed) * 100 / total)) "$failed" "$total" |
+    tee -a "$log"
+}
+# A release that cannot be built fails every case.
 if [ $# -ge 1 ]; then
   release=$(realpath "$1")
-else
-  scripts/release.sh --force
+elif scripts/release.sh --force; then
   release=$root/dist/release/tiral25-invite-$(head -n 1 VERSION)
   echo "release: $((SECONDS - start)) s"
+else
+  echo "release.build ... Failed" | tee -a "$log"
+  summary $((${#cases[@]} + 1)) $((${#cases[@]} + 1))
+  exit 1
 fi
 scripts/install-deps.sh release >/dev/null
 tool=${INVITE_RELEASE_BUILD_DIR:-$root/build-release}/native/tools/invite-tool/invite-tool
 [ -x "$tool" ] || { echo "test-release: $tool is missing (scripts/release.sh builds it)" >&2; exit 1; }
 
-cases=(contents deb portable_root video)
 failed=0
+[ $# -ge 1 ] || echo "release.build ... Passed $((SECONDS - start)) s" | tee -a "$log"
 for name in "${cases[@]}"; do
   case_start=$SECONDS
   args=("$release")
@@ -39,6 +49,7 @@ for name in "${cases[@]}"; do
   printf 'release.%s ... %s %d s\n' "$name" "$result" "$((SECONDS - case_start))" | tee -a "$log"
 done
 total=${#cases[@]}
-printf '%d%% tests passed, %d tests failed out of %d\n' $(((total - failed) * 100 / total)) "$failed" "$total" | tee -a "$log"
+[ $# -ge 1 ] || total=$((total + 1))
+summary "$total" "$failed"
 echo "release tests: $((SECONDS - start)) s in all"
 [ "$failed" -eq 0 ]

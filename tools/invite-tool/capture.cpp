@@ -116,7 +116,12 @@ std::vector<std::string> ffmpegArguments(const std::string& output, std::int32_t
             // BT.709 for the larger --scale sizes and shift the colours
             "-colorspace", "smpte170m", "-color_primaries", "smpte170m", "-color_trc", "smpte170m",
             "-color_range", "tv",
-            "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "-f", "mp4", "file:" + output};
+            "-c:a", "aac", "-b:a", "192k",
+            // The same frames and song give the same file on any machine: a
+            // fixed number of encoder threads (x264's output depends on it),
+            // and no encoder version or time in the container.
+            "-threads", "2", "-fflags", "+bitexact", "-flags:v", "+bitexact", "-flags:a", "+bitexact",
+            "-map_metadata", "-1", "-movflags", "+faststart", "-f", "mp4", "file:" + output};
 }
 
 Result<CaptureSummary> captureToVideo(const CaptureOptions& options, const std::string& ffmpegPath,
