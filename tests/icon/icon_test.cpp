@@ -86,7 +86,7 @@ TEST(IconPicture, TextColourOnTheDemosDarkWithHardPixelEdges) {
 }
 
 TEST(IconFiles, HicolorPngsShowThePicturesOfTheirSize) {
-    for (const std::int32_t size : {16, 32, 48, 64, 128, 256}) {
+    for (const std::int32_t size : {16, 24, 32, 48, 64, 128, 256}) {
         const std::string folder = std::to_string(size) + "x" + std::to_string(size);
         const auto image = readPng((IconDir / "hicolor" / folder / "apps" / "tiral25-invite.png").string());
         ASSERT_TRUE(image.ok()) << image.error().text;

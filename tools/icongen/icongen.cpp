@@ -2,7 +2,7 @@
 //   icongen OUT_DIR
 // writes into OUT_DIR (assets/icon in the source tree):
 //   tiral25-invite.ico                         16, 24, 32, 48, 64 and 256 pixels, for the Windows exe
-//   hicolor/NxN/apps/tiral25-invite.png        N = 16, 32, 48, 64, 128, 256, for the desktop entry
+//   hicolor/NxN/apps/tiral25-invite.png        N = 16, 24, 32, 48, 64, 128, 256, for the desktop entry
 //   favicon-data-url.txt                       the 32 x 32 PNG as a data: URL, for the web page
 // Each size is drawn on its own (icon_picture.h): a whole-factor enlargement
 // of the font's pixels, never a resampled copy of a larger picture. The
@@ -20,7 +20,7 @@
 namespace {
 
 constexpr std::array<std::int32_t, 6> IcoSizes{16, 24, 32, 48, 64, 256};
-constexpr std::array<std::int32_t, 6> HicolorSizes{16, 32, 48, 64, 128, 256};
+constexpr std::array<std::int32_t, 7> HicolorSizes{16, 24, 32, 48, 64, 128, 256};
 constexpr std::int32_t FaviconSize = 32;
 
 bool writeFile(const std::filesystem::path& path, const void* bytes, std::size_t length) {
