@@ -84,7 +84,7 @@ Maintainer: Mox-Space <mox-space@tiral2025.de>
 Installed-Size: $installed_size
 Depends: $depends
 Recommends: ffmpeg
-Section: games
+Section: misc
 Priority: optional
 Homepage: https://www.tiral2025.de/
 Description: audiovisual invitation to the demo party Tiral 2025

@@ -24,22 +24,30 @@ grep -q 'libsdl2-2.0-0' <<<"$depends" || fail "Depends does not name SDL2: $depe
 grep -q 'libc6 (>= ' <<<"$depends" || fail "Depends has no versioned libc6: $depends"
 dpkg-deb -c "$deb" | awk '$2 != "root/root" { print; bad = 1 } END { exit bad }' || fail "files not owned by root"
 
-lintian --no-tag-display-limit "$deb" >"$WORK/lintian.txt" 2>&1 || true
+lintian --tag-display-limit 0 "$deb" >"$WORK/lintian.txt" 2>&1 || true
 cat "$WORK/lintian.txt"
 grep -q '^E: ' "$WORK/lintian.txt" && fail "lintian reports errors"
 
-# A fresh Debian 12 with apt and nothing else.
+# A fresh Debian 12 with apt and nothing else; the package is installed,
+# run and removed while mmdebstrap has the root set up (network, /dev, /proc).
+cat >"$WORK/in-root.sh" <<'SCRIPT'
+set -eux
+root=$1 deb=$2 out=$3
+chroot "$root" apt-get install -y -q "/tmp/$deb"
+chroot "$root" invite-tool --version >"$out/version"
+chroot "$root" dpkg -L tiral25-invite >"$out/installed"
+chroot "$root" apt-get purge -y -q --autoremove tiral25-invite
+SCRIPT
 root=$WORK/bookworm
-make_root bookworm "$root" --variant=apt
-cp "$deb" "$root/tmp/"
-chroot "$root" apt-get install -y -q "./tmp/$(basename "$deb")" >"$WORK/install.log" 2>&1 ||
-    { tail -n 20 "$WORK/install.log" >&2; fail "apt install ./$(basename "$deb") fails on Debian 12"; }
-chroot "$root" invite-tool --version | grep -qF "$VERSION" || fail "the installed invite-tool --version does not say $VERSION"
-chroot "$root" man -w 6 tiral25-invite >/dev/null 2>&1 || [ -f "$root/usr/share/man/man6/tiral25-invite.6.gz" ] ||
-    fail "no manual page tiral25-invite(6) after installing"
-chroot "$root" apt-get purge -y -q --autoremove tiral25-invite >"$WORK/remove.log" 2>&1 ||
-    { tail -n 20 "$WORK/remove.log" >&2; fail "removing the package fails"; }
-left=$(cd "$root" && find usr -path '*tiral25-invite*' -o -path '*invite-tool*' | head -n 5)
+make_root bookworm "$root" --variant=apt \
+    --customize-hook="copy-in '$deb' /tmp" \
+    --customize-hook="bash '$WORK/in-root.sh' \"\$1\" '$(basename "$deb")' '$WORK' >'$WORK/in-root.log' 2>&1" ||
+    { tail -n 20 "$WORK/in-root.log" >&2; fail "apt install ./$(basename "$deb") and removing it fail on Debian 12"; }
+grep -qxF "invite-tool $VERSION" "$WORK/version" || fail "the installed invite-tool --version says: $(cat "$WORK/version")"
+grep -qxF /usr/share/man/man6/tiral25-invite.6.gz "$WORK/installed" || fail "dpkg -L lists no tiral25-invite(6)"
+left=$(cd "$root" && find usr etc -path '*tiral25-invite*' -o -path '*invite-tool*' | head -n 5)
 [ -z "$left" ] || fail "left behind after removing: $left"
-chroot "$root" dpkg-query -W tiral25-invite >/dev/null 2>&1 && fail "dpkg still knows the package"
+! grep -q '^[a-z]i  *tiral25-invite ' <(chroot "$root" dpkg -l 2>/dev/null) || fail "dpkg still knows the package"
+grep -q 'Removing tiral25-invite' "$WORK/in-root.log" || fail "apt did not remove the package"
+echo "installed and removed on Debian 12: $(grep -c '^Setting up' "$WORK/in-root.log") packages set up"
 echo "PASS"
