@@ -9,7 +9,10 @@
 #     contact-sheet.png, tiral25-invite.nfo
 #     tiral25-invite-<version>-src.tar.gz          git archive of the commit
 #     SHA256SUMS                                   over all of the above
-# Usage: scripts/release.sh [--force]   (--force replaces a release folder of the same version)
+# Usage: scripts/release.sh [--force] [--check]
+#   --force replaces a release folder of the same version; --check then
+#   builds the commit again in a clone elsewhere and compares every file
+#   (scripts/check-reproducible.sh --against; twice the time)
 #
 # The version is the file VERSION. Installs what is missing (apt-get). Every
 # build starts from an empty tree under build-release/ (INVITE_RELEASE_BUILD_DIR);
@@ -23,12 +26,14 @@ cd "$(dirname "$0")/.."
 root=$PWD
 die() { echo "release: $*" >&2; exit 1; }
 
-force=0
-case "${1:-}" in
-  "") ;;
-  --force) force=1 ;;
-  *) echo "usage: $0 [--force]" >&2; exit 2 ;;
-esac
+force=0 check=0
+for arg in "$@"; do
+  case "$arg" in
+    --force) force=1 ;;
+    --check) check=1 ;;
+    *) echo "usage: $0 [--force] [--check]" >&2; exit 2 ;;
+  esac
+done
 
 version=$(head -n 1 VERSION)
 [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || die "VERSION holds no version: '$version'"
@@ -157,3 +162,7 @@ mv -T "$stage" "$final"
 trap - EXIT
 step "done: $final"
 (cd "$final" && ls -l --time-style=+ | awk 'NR > 1 { printf "  %10d  %s\n", $5, $NF }')
+if [ "$check" = 1 ]; then
+  scripts/check-reproducible.sh --against "$final" || die "the release is not reproducible (see build/reproducible/)"
+fi
+
