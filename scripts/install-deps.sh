@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages this project needs, only those that are missing.
-# Usage: scripts/install-deps.sh [run|test|windows|windows-test|web|web-test|sources]
+# Usage: scripts/install-deps.sh [run|test|windows|windows-test|web|web-test|release|sources]
 #   (default: test, which is a superset of run; windows: the cross-build for
 #   Windows, windows-test: that and wine to test it; web: the WebAssembly
-#   build, web-test: that and chromium to test it; sources: only make
-#   Debian's source packages reachable, which `apt-get source libsdl2` needs)
+#   build, web-test: that and chromium to test it; release: what
+#   scripts/release.sh needs on top of the Windows and web builds (the
+#   portable Linux build, the Debian package, the archives, and mmdebstrap
+#   and Xvfb for its tests); sources: only make Debian's source packages
+#   reachable, which `apt-get source libsdl2` needs)
 # Runs apt-get as root, or through sudo. Safe to run again and again.
 set -euo pipefail
 
@@ -40,6 +43,13 @@ web_packages=(
 web_test_packages=(
   "${web_packages[@]}" chromium
 )
+release_packages=(
+  "${run_packages[@]}"
+  libpipewire-0.3-dev
+  dpkg-dev fakeroot lintian zip unzip git xz-utils
+  mmdebstrap xvfb xauth xdotool python3
+)
+
 # Debian's npm, unless the node at hand brings its own.
 command -v npm >/dev/null || web_test_packages+=(npm)
 
@@ -50,8 +60,9 @@ case "$profile" in
   windows-test) wanted=("${windows_test_packages[@]}") ;;
   web) wanted=("${web_packages[@]}") ;;
   web-test) wanted=("${web_test_packages[@]}") ;;
+  release) wanted=("${release_packages[@]}") ;;
   sources) wanted=() ;;
-  *) echo "usage: $0 [run|test|windows|windows-test|web|web-test|sources]" >&2; exit 2 ;;
+  *) echo "usage: $0 [run|test|windows|windows-test|web|web-test|release|sources]" >&2; exit 2 ;;
 esac
 
 sudo=()

@@ -6,7 +6,10 @@
 #  3. a short run of the module fuzzer;
 #  4. the Windows build, its unit and end-to-end tests under wine
 #     (scripts/test-windows.sh).
-#  5. the web build in headless chromium (scripts/test-web.sh).
+#  5. the web build in headless chromium (scripts/test-web.sh);
+#  6. the release, built once and checked as a user gets it: contents and
+#     checksums, the Debian package, the portable Linux program in a bare
+#     Debian 13 root, the video (scripts/test-release.sh).
 # The normal build's tests run while the sanitizer build compiles.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -45,9 +48,12 @@ scripts/test-windows.sh || status=1
 echo "--- web build: the page in headless chromium"
 scripts/test-web.sh 2>&1 | tee build/test-web.log || status=1
 
+echo "--- the release: built once, then checked (writes build/test-release.log)"
+scripts/test-release.sh || status=1
+
 # One closing line over every ctest run and the web tests ("... N tests failed out of M").
 awk '/tests failed out of/ { failed += $4; total += $NF }
      END { printf "tests: %d passed, %d failed\n", total - failed, failed }' \
   build/ctest.log build-sanitize/ctest-unit.log build-sanitize/ctest-e2e.log build-windows/ctest.log \
-  build/test-web.log
+  build/test-web.log build/test-release.log
 exit "$status"
