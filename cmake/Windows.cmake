@@ -8,3 +8,7 @@ add_compile_definitions(SDL_MAIN_HANDLED _WIN32_WINNT=0x0A00)
 # libstdc++, libgcc and winpthread go into the executable as well:
 # -static-libgcc -static-libstdc++ alone would still need libwinpthread-1.dll.
 add_link_options(-static)
+
+# The exe's resource script (app/windows/tiral25-invite.rc.in), compiled by
+# the toolchain's windres.
+enable_language(RC)

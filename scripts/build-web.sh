@@ -31,7 +31,11 @@ done
 sdl_version=$(apt-cache showsrc libsdl2 2>/dev/null | awk '/^Version:/ { print $2; exit }')
 [ -n "$sdl_version" ] || { echo "build-web: missing source package: libsdl2 (apt-get source libsdl2 finds nothing)" >&2; exit 1; }
 emcc_version=$(dpkg-query -W -f='${Version}' emscripten 2>/dev/null || emcc -dumpversion)
-key="sdl2-${sdl_version}_emscripten-${emcc_version}"
+# Raise when the way SDL2 is built changes. 2: its objects carry no build
+# path (its GLES2 renderer names its source file in error texts, and the
+# folder it was built in would otherwise end up in the .wasm).
+recipe=2
+key="r${recipe}_sdl2-${sdl_version}_emscripten-${emcc_version}"
 sdl_prefix=$cache/web-sdl2-${key//[^A-Za-z0-9._-]/_}
 
 # --- SDL2 for WebAssembly (once per machine) ---------------------------------
@@ -47,7 +51,7 @@ if [ ! -f "$sdl_prefix/lib/libSDL2.a" ]; then
   # Threads are off in emscripten's default build (no SharedArrayBuffer
   # needed), so the demo's loop runs from the browser's animation frames.
   emcmake cmake -S "$src" -B "$work/build" -DCMAKE_BUILD_TYPE=Release \
-    -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
+    -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DCMAKE_C_FLAGS="-ffile-prefix-map=$work=." \
     -DCMAKE_INSTALL_PREFIX="$work/prefix" >"$work/configure.log" 2>&1 ||
     { tail -20 "$work/configure.log" >&2; echo "build-web: configuring SDL2 failed" >&2; exit 1; }
   cmake --build "$work/build" -j"$jobs" >"$work/build.log" 2>&1 ||
@@ -62,8 +66,12 @@ fi
 [ "${INVITE_WEB_SDL_ONLY:-0}" = 1 ] && exit 0
 
 # --- the invite --------------------------------------------------------------
+# No build path in what the page loads: the same commit gives the same files
+# wherever it is built.
+build_path=$(mkdir -p "$build" && cd "$build" && pwd)
 emcmake cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
   -DINVITE_BUILD_TESTS=OFF -DINVITE_BUILD_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$root=src -ffile-prefix-map=$build_path=build" \
   -DSDL2_DIR="$sdl_prefix/lib/cmake/SDL2" >/dev/null
 cmake --build "$build" -j"$jobs" --target tiral25-invite-web
 

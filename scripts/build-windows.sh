@@ -71,8 +71,10 @@ sdl_version=$(dpkg-query -W -f='${source:Version}' "$native_sdl" 2>/dev/null ||
   apt-cache policy "$native_sdl" 2>/dev/null | awk '/Candidate:/ { sub(/\+b[0-9]+$/, "", $2); print $2 }')
 [ -n "$sdl_version" ] && [ "$sdl_version" != "(none)" ] ||
   die "apt knows no libsdl2-dev, so the SDL2 source version is unknown (run apt-get update)"
-# Raise when the way the dependencies are built changes.
-recipe=1
+# Raise when the way the dependencies are built changes. 2: SDL's objects
+# carry no build path (its GL renderers name their source file in error
+# texts), so the exe does not depend on where the prefix was built.
+recipe=2
 key="r${recipe}_sdl2-${sdl_version}_gtest-$(version_of googletest)_gcc-$(version_of g++-mingw-w64-x86-64-posix)_crt-$(version_of mingw-w64-x86-64-dev)"
 deps=$cache/mingw-deps-${key//[^A-Za-z0-9._-]/_}
 
@@ -89,6 +91,7 @@ build_deps() {
   [ -n "$src" ] || { rm -rf "$work"; die "the libsdl2 source package did not unpack (see $log)"; }
   {
     cmake -S "$src" -B "$work/sdl2" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_C_FLAGS="-ffile-prefix-map=$work=." \
       -DCMAKE_INSTALL_PREFIX="$work/prefix" -DSDL_STATIC=ON -DSDL_SHARED=OFF -DSDL_TEST=OFF &&
     cmake --build "$work/sdl2" -j"$jobs" && cmake --install "$work/sdl2" &&
     cmake -S /usr/src/googletest -B "$work/gtest" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
@@ -109,8 +112,13 @@ if [ -f "$build/CMakeCache.txt" ] && ! grep -qxF "MINGW_DEPS_PREFIX:UNINITIALIZE
    ! grep -qxF "MINGW_DEPS_PREFIX:PATH=$deps" "$build/CMakeCache.txt"; then
   rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
 fi
+# The same commit gives the same exe wherever and whenever it is built: no
+# build path in the objects (source and build tree mapped to fixed names)
+# and no link time in the PE header.
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DMINGW_DEPS_PREFIX:PATH="$deps" \
   -DCMAKE_BUILD_TYPE=Release -DINVITE_BUILD_TOOLS=OFF -DINVITE_BUILD_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$root=src -ffile-prefix-map=$build=build" \
+  -DCMAKE_EXE_LINKER_FLAGS="-Wl,--no-insert-timestamp" \
   -DINVITE_BUILD_TESTS="$with_tests" >"$build/configure.log" 2>&1 ||
   { tail -n 30 "$build/configure.log" >&2; die "configuring failed (see $build/configure.log)"; }
 if [ "$with_tests" = ON ]; then
@@ -129,11 +137,19 @@ foreign=$(grep -viE '^(kernel32|user32|gdi32|winmm|imm32|ole32|oleaut32|version|
 mkdir -p dist
 stage=$(mktemp -d "$build/.zip.XXXXXX")
 trap 'rm -rf "$stage"' EXIT
-x86_64-w64-mingw32-strip -o "$stage/tiral25-invite.exe" "$exe"
+# The same bytes from the same commit: its time (SOURCE_DATE_EPOCH when
+# given) stands for the build time, in the stripped exe's PE header (strip
+# stamps that, unlike the linker) and on the zip's members.
+epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532800)}
+SOURCE_DATE_EPOCH=$epoch x86_64-w64-mingw32-strip -o "$stage/tiral25-invite.exe" "$exe"
 sed 's/$/\r/' scripts/windows/README.txt >"$stage/README.txt"  # Windows line ends
+# The members in a fixed order, their times as UTC, fixed modes, and no extra
+# fields (-X: no owners, no extended times).
+chmod 644 "$stage/tiral25-invite.exe" "$stage/README.txt"
+touch -d "@$epoch" "$stage/tiral25-invite.exe" "$stage/README.txt"
 zip_tmp=dist/.tiral25-invite-win64.zip.tmp
 rm -f "$zip_tmp"
-(cd "$stage" && zip -q -X -9 "$root/$zip_tmp" tiral25-invite.exe README.txt)
+(cd "$stage" && TZ=UTC zip -q -X -9 "$root/$zip_tmp" README.txt tiral25-invite.exe)
 mv -f "$zip_tmp" dist/tiral25-invite-win64.zip
 echo "dist/tiral25-invite-win64.zip: $(stat -c %s dist/tiral25-invite-win64.zip) bytes" \
   "(tiral25-invite.exe $(stat -c %s "$stage/tiral25-invite.exe") bytes; imports $(paste -sd' ' - <<<"$imports"))"

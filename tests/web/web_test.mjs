@@ -173,6 +173,16 @@ describe('the invite page', () => {
             const canvas = await quietly(page, `(() => { const c = document.getElementById('canvas');
                 return {width: c.width, height: c.height, rendering: getComputedStyle(c).imageRendering}; })()`);
             assert.deepEqual(canvas, {width: 640, height: 400, rendering: 'pixelated'});
+            // The page's icon is the program's own (tools/icongen), its 32 x 32 PNG inline.
+            const favicon = fs.readFileSync(new URL('../../assets/icon/favicon-data-url.txt', import.meta.url),
+                                            'utf8').trim();
+            const icon = await quietly(page, `(async () => {
+                const link = document.querySelector('link[rel=icon]');
+                const image = new Image();
+                image.src = link.href;
+                await image.decode();
+                return {href: link.href, width: image.naturalWidth, height: image.naturalHeight}; })()`);
+            assert.deepEqual(icon, {href: favicon, width: 32, height: 32});
             assert.ok(await quietly(page, `(() => { const b = document.getElementById('fullscreen');
                 return !b.hidden && b.offsetWidth > 0; })()`));
             // Nothing plays before the gesture: no audio context yet, no time line.
