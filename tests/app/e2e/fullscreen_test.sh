@@ -58,8 +58,6 @@ cases=(
     "alt+Return fullscreen"
     "alt+Return window"
     "alt+KP_Enter fullscreen"
-    "F11 window"
-    "F11 fullscreen"
     "alt+KP_Enter window"
 )
 for case in "${cases[@]}"; do
