@@ -210,6 +210,7 @@ wait_for_geometry() {
         [ "$(window_geometry "$1")" = "$2" ] && return 0
         sleep 0.1
     done
+    kill -0 "$DEMO_PID" 2>/dev/null || fail "the demo ended while its window was to become $2"
     fail "the window is $(window_geometry "$1"), not $2 after $3 s"
 }
 
@@ -261,4 +262,91 @@ if uneven:
 if drawn_on_bars:
     sys.exit("%d pixels are drawn outside the letterboxed canvas" % drawn_on_bars)
 PY
+}
+
+# F11 and Alt+Enter (the main and the keypad Enter) on the demo's window $1,
+# each key both ways, then each held down: fullscreen covers the screen with
+# the canvas letterboxed and the pointer hidden; the window comes back with
+# its earlier geometry and the pointer shown. A held key switches once,
+# whatever its auto-repeat. Other keys leave fullscreen as it is. Leaves the
+# demo in fullscreen. $2 is "window-manager" when one runs: it is then asked
+# to focus the window and must show the fullscreen state (_NET_WM_STATE).
+#
+# The keys go through the X server's keyboard (XTEST) to the focused window,
+# as a user's do: with modifier state, and with the server's auto-repeat
+# while a key is held (about 25 repeats a second after 660 ms on Xvfb).
+check_fullscreen_keys() {
+    local window=$1 manager=${2:-} screen fullscreen windowed key state picture case i
+    screen=$(xwininfo -root | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+    fullscreen=$screen+0+0
+    windowed=$(window_geometry "$window")
+    local -A geometry=([fullscreen]=$fullscreen [window]=$windowed)
+    if [ "$manager" = window-manager ]; then
+        xdotool windowactivate --sync "$window"
+    else
+        xdotool windowfocus --sync "$window"
+    fi
+
+    # The pointer is checked where it is drawn over the window: its centre.
+    pointer_over_window() {
+        local w h x y
+        IFS=x+ read -r w h x y <<<"$(window_geometry "$window")"
+        xdotool mousemove $((x + w / 2)) $((y + h / 2))
+        sleep 0.3
+    }
+    in_fullscreen_state() {
+        xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN
+    }
+    # $2 = picture: the screen is looked at as well (a few seconds).
+    expect_fullscreen() {
+        wait_for_geometry "$window" "$fullscreen" 10
+        if [ "$manager" = window-manager ] && ! in_fullscreen_state; then
+            fail "$1: the window covers the screen but is not in the fullscreen state"
+        fi
+        pointer_over_window
+        if pointer_drawn; then fail "$1: the pointer is shown in fullscreen"; fi
+        [ "${2:-}" = picture ] || return 0
+        import -window root "$WORK/screen.png"
+        check_letterboxed "$WORK/screen.png" || fail "$1: the canvas is not letterboxed"
+    }
+    expect_window() {
+        wait_for_geometry "$window" "$windowed" 10
+        if [ "$manager" = window-manager ] && in_fullscreen_state; then
+            fail "$1: the window is still in the fullscreen state"
+        fi
+        pointer_over_window
+        pointer_drawn || fail "$1: the pointer is hidden over the window"
+    }
+
+    expect_window "at the start"
+    # Each key, and the state it leaves the window in.
+    for case in "F11 fullscreen picture" "F11 window" "alt+Return fullscreen" "alt+Return window" \
+                "alt+KP_Enter fullscreen" "alt+KP_Enter window"; do
+        read -r key state picture <<<"$case"
+        xdotool key "$key"
+        "expect_$state" "$key to $state" "$picture"
+        echo "$key: $state (at $SECONDS s)"
+    done
+
+    # Held down for two seconds: one switch, then nothing while it repeats.
+    for case in "F11 fullscreen" "alt+Return window" "alt+KP_Enter fullscreen"; do
+        read -r key state <<<"$case"
+        xdotool keydown "$key"
+        wait_for_geometry "$window" "${geometry[$state]}" 10
+        for i in $(seq 20); do
+            sleep 0.1
+            [ "$(window_geometry "$window")" = "${geometry[$state]}" ] ||
+                { xdotool keyup "$key"; fail "$key held: the window switched again while it repeated"; }
+        done
+        xdotool keyup "$key"
+        sleep 0.5
+        "expect_$state" "$key held"
+        echo "$key held: $state (at $SECONDS s)"
+    done
+
+    xdotool key Return a F10 F12 ctrl+Return shift+Return
+    sleep 0.5
+    kill -0 "$DEMO_PID" 2>/dev/null || fail "the demo ended before the other keys"
+    [ "$(window_geometry "$window")" = "$fullscreen" ] || fail "other keys left fullscreen"
+    expect_fullscreen "after other keys" picture
 }
