@@ -63,7 +63,9 @@ apt_opts=(-qq -o DPkg::Lock::Timeout=600)
 # ---- SDL2 and GoogleTest for Windows, cached ------------------------------
 version_of() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || echo none; }
 # The SDL2 of the Linux build if it is installed, else the one apt would install.
-sdl_version=$(dpkg-query -W -f='${source:Version}' libsdl2-dev 2>/dev/null ||
+# (Of the machine's own architecture: a foreign one installed beside it would
+# print its version a second time.)
+sdl_version=$(dpkg-query -W -f='${source:Version}' "libsdl2-dev:$(dpkg --print-architecture)" 2>/dev/null ||
   apt-cache policy libsdl2-dev 2>/dev/null | awk '/Candidate:/ { sub(/\+b[0-9]+$/, "", $2); print $2 }')
 [ -n "$sdl_version" ] && [ "$sdl_version" != "(none)" ] ||
   die "apt knows no libsdl2-dev, so the SDL2 source version is unknown (run apt-get update)"
