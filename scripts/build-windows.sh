@@ -63,10 +63,12 @@ apt_opts=(-qq -o DPkg::Lock::Timeout=600)
 # ---- SDL2 and GoogleTest for Windows, cached ------------------------------
 version_of() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || echo none; }
 # The SDL2 of the Linux build if it is installed, else the one apt would install.
-# (Of the machine's own architecture: a foreign one installed beside it would
-# print its version a second time.)
-sdl_version=$(dpkg-query -W -f='${source:Version}' "libsdl2-dev:$(dpkg --print-architecture)" 2>/dev/null ||
-  apt-cache policy libsdl2-dev 2>/dev/null | awk '/Candidate:/ { sub(/\+b[0-9]+$/, "", $2); print $2 }')
+# The package is named with the machine's own architecture: with another
+# architecture's libsdl2-dev installed beside it (multiarch), the bare name
+# prints both versions run together.
+native_sdl=libsdl2-dev:$(dpkg --print-architecture)
+sdl_version=$(dpkg-query -W -f='${source:Version}' "$native_sdl" 2>/dev/null ||
+  apt-cache policy "$native_sdl" 2>/dev/null | awk '/Candidate:/ { sub(/\+b[0-9]+$/, "", $2); print $2 }')
 [ -n "$sdl_version" ] && [ "$sdl_version" != "(none)" ] ||
   die "apt knows no libsdl2-dev, so the SDL2 source version is unknown (run apt-get update)"
 # Raise when the way the dependencies are built changes.
