@@ -27,7 +27,7 @@ constexpr std::size_t HeapTrimSlack = 32 << 20;       // bytes
 
 // The whole demo. Returns the first failure.
 Status runDemo() {
-    auto started = RunningDemo::start();
+    auto started = RunningDemo::start(FullscreenKeys::Toggle);
     if (!started) return started.error();
     RunningDemo& demo = *started.value();
     for (;;) {

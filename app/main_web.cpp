@@ -62,7 +62,7 @@ void animationFrame() {
 // ran), 1 when the start-up failed (the page has been told why).
 extern "C" EMSCRIPTEN_KEEPALIVE int inviteStart() {
     if (current) return 0;
-    auto started = RunningDemo::start();
+    auto started = RunningDemo::start(FullscreenKeys::Ignore);
     if (!started) {
         reportFailure(started.error());
         pageDemoEnded(1);

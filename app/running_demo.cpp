@@ -36,7 +36,7 @@ constexpr std::uint32_t NoRendererFlags = 0;
 #define CHECK_OR_RETURN(expression) \
     if (Status status = (expression); !status) return status.error()
 
-Result<std::unique_ptr<RunningDemo>> RunningDemo::start() {
+Result<std::unique_ptr<RunningDemo>> RunningDemo::start(FullscreenKeys fullscreenKeys) {
     // Without a display SDL would quietly draw offscreen; say so instead,
     // before any sound is heard.
     if (!displayAvailable()) return PlatformError{std::string(NoDisplayText)};
@@ -83,28 +83,42 @@ Result<std::unique_ptr<RunningDemo>> RunningDemo::start() {
     return std::unique_ptr<RunningDemo>(new RunningDemo(
         std::move(sdl), std::move(audio), std::move(device), std::move(video), std::move(window),
         std::move(canvas), std::move(factory), std::move(scenes), std::move(pump), clock,
-        songSamples));
+        songSamples, fullscreenKeys));
 }
 
 Result<FrameStep> RunningDemo::step() {
     const double t = clock_.secondsAt(wallClockTicks());
     if (t > DemoEndTime) return FrameStep::DemoOver;
     CHECK_OR_RETURN(scenes_.renderFrame(canvas_, factory_, t));
+    const QueuedRequests requests = drainEvents(pump_);
     // An ending event leaves at once: this frame is not presented.
-    if (drainEventsEndsDemo(pump_)) return FrameStep::DemoOver;
+    if (requests.endDemo) return FrameStep::DemoOver;
     canvas_.present();
+    if (requests.toggleFullscreen && fullscreenKeys_ == FullscreenKeys::Toggle) {
+        toggleFullscreen();
+    }
     return FrameStep::Presented;
 }
 
 #undef TAKE_OR_RETURN
 #undef CHECK_OR_RETURN
 
+// The renderer's logical size keeps the 640 x 400 canvas whole and
+// letterboxed on any screen. A window that cannot go fullscreen stays the
+// window it was, and the demo goes on in it: it is no reason to stop the
+// party's invitation. Either way the pointer follows what the window is:
+// hidden over the fullscreen picture, shown over a window.
+void RunningDemo::toggleFullscreen() {
+    static_cast<void>(window_.setFullscreen(!window_.isFullscreen()));
+    window_.setPointerShown(!window_.isFullscreen());
+}
+
 int RunningDemo::songRate() const { return device_.obtained().frequency; }
 
 RunningDemo::RunningDemo(Sdl sdl, AudioSubsystem audio, AudioDevice device, VideoSubsystem video,
                          Window window, Canvas canvas, TextureFactory factory,
                          SceneRenderer scenes, EventPump pump, DemoClock clock,
-                         std::size_t songSamples)
+                         std::size_t songSamples, FullscreenKeys fullscreenKeys)
     : sdl_(std::move(sdl)),
       audio_(std::move(audio)),
       device_(std::move(device)),
@@ -115,7 +129,8 @@ RunningDemo::RunningDemo(Sdl sdl, AudioSubsystem audio, AudioDevice device, Vide
       scenes_(std::move(scenes)),
       pump_(std::move(pump)),
       clock_(clock),
-      songSamples_(songSamples) {}
+      songSamples_(songSamples),
+      fullscreenKeys_(fullscreenKeys) {}
 
 std::string failureLine(const PlatformError& error) {
     std::string line{ProgramName};

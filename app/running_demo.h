@@ -8,9 +8,10 @@
 // renderer, a first frame, the event pump and the demo clock. step() is one
 // iteration of the frame loop: t from the clock, the end once t passes the
 // end of the song, the frame drawn, the events drained (an ending event
-// leaves without presenting), the frame presented. The pause between two
-// steps is the driver's: a short sleep natively, the next animation frame in
-// a browser.
+// leaves without presenting), the frame presented, and then, if F11 or
+// Alt+Enter was pressed, the window switched between fullscreen and a window.
+// The pause between two steps is the driver's: a short sleep natively, the
+// next animation frame in a browser.
 //
 // The handles are members declared in the order of creation, so destroying a
 // RunningDemo releases them in reverse: event pump, scene renderer, texture
@@ -35,12 +36,17 @@ enum class FrameStep {
     DemoOver,   // t passed the end, or the window was closed, or Escape
 };
 
+// Whether F11 and Alt+Enter switch the window between fullscreen and a
+// window. A web page keeps them off: it has its own fullscreen button, and
+// F11 belongs to the browser.
+enum class FullscreenKeys { Toggle, Ignore };
+
 class RunningDemo {
 public:
     // The whole start-up, up to the first frame presented and the clock
     // started. The first failure is returned; every handle made so far is
     // released on the way out.
-    static Result<std::unique_ptr<RunningDemo>> start();
+    static Result<std::unique_ptr<RunningDemo>> start(FullscreenKeys fullscreenKeys);
 
     // One iteration of the frame loop (without the pause). A failure is fatal.
     Result<FrameStep> step();
@@ -53,7 +59,10 @@ public:
 private:
     RunningDemo(Sdl sdl, AudioSubsystem audio, AudioDevice device, VideoSubsystem video,
                 Window window, Canvas canvas, TextureFactory factory, SceneRenderer scenes,
-                EventPump pump, DemoClock clock, std::size_t songSamples);
+                EventPump pump, DemoClock clock, std::size_t songSamples,
+                FullscreenKeys fullscreenKeys);
+
+    void toggleFullscreen();
 
     Sdl sdl_;
     AudioSubsystem audio_;
@@ -66,6 +75,7 @@ private:
     EventPump pump_;
     DemoClock clock_;
     std::size_t songSamples_;
+    FullscreenKeys fullscreenKeys_;
 };
 
 // The one line that reports a fatal failure: "tiral25-invite: <text>" and a

@@ -193,7 +193,14 @@ template class Subsystem<SubsystemKind::Events>;
 
 bool Event::isQuit() const { return type == SDL_QUIT; }
 
-bool Event::isEscapeDown() const { return type == SDL_KEYDOWN && keySym == SDLK_ESCAPE; }
+bool Event::isKeyDown() const { return type == SDL_KEYDOWN; }
+
+static_assert(KeySym::Escape == SDLK_ESCAPE);
+static_assert(KeySym::Return == SDLK_RETURN);
+static_assert(KeySym::F11 == SDLK_F11);
+static_assert(KeySym::KeypadEnter == SDLK_KP_ENTER);
+static_assert(KeyModifier::LeftAlt == KMOD_LALT);
+static_assert(KeyModifier::RightAlt == KMOD_RALT);
 
 Result<EventPump> EventPump::create(const Sdl& sdl) {
     if (eventPumpAlive.exchange(true)) {
@@ -237,6 +244,7 @@ std::optional<Event> EventPump::poll() {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
             event.keySym = e.key.keysym.sym;
+            event.keyModifiers = e.key.keysym.mod;
             event.keyRepeat = e.key.repeat != 0;
             break;
         case SDL_WINDOWEVENT:
@@ -333,6 +341,20 @@ std::pair<int, int> Window::size() const {
 }
 
 std::uint32_t Window::id() const { return SDL_GetWindowID(record_->window); }
+
+Status Window::setFullscreen(bool fullscreen) const {
+    const Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+    if (SDL_SetWindowFullscreen(record_->window, flags) != 0) return sdlError();
+    return okStatus();
+}
+
+bool Window::isFullscreen() const {
+    return (SDL_GetWindowFlags(record_->window) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+void Window::setPointerShown(bool shown) const { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
+
+bool Window::pointerShown() const { return SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE; }
 
 // >>canvas --------------------------------------------------------------------
 

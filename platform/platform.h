@@ -134,15 +134,33 @@ extern template class Subsystem<SubsystemKind::Events>;
 // ---------------------------------------------------------------------------
 // Events
 
+// Key symbols and modifier bits with SDL's numbers (SDL_Keycode, SDL_Keymod),
+// so that the code above this layer can decide what a key does without
+// <SDL.h>. platform.cpp checks them against SDL's own.
+namespace KeySym {
+inline constexpr std::int32_t Escape = 27;
+inline constexpr std::int32_t Return = 13;
+// Keys without a character are their scancode with bit 30 set.
+inline constexpr std::int32_t F11 = 68 | 1 << 30;
+inline constexpr std::int32_t KeypadEnter = 88 | 1 << 30;
+}  // namespace KeySym
+
+namespace KeyModifier {
+inline constexpr std::uint16_t LeftAlt = 0x0100;
+inline constexpr std::uint16_t RightAlt = 0x0200;
+inline constexpr std::uint16_t Alt = LeftAlt | RightAlt;
+}  // namespace KeyModifier
+
 // What the frame loop needs to know of one SDL event.
 struct Event {
     std::uint32_t type = 0;     // SDL_EventType
     std::int32_t keySym = 0;    // keysym.sym of key events, else 0
+    std::uint16_t keyModifiers = 0;  // keysym.mod of key events (KeyModifier bits), else 0
     bool keyRepeat = false;     // key events only
     std::uint8_t windowEvent = 0;  // SDL_WindowEventID of window events, else 0
 
     bool isQuit() const;
-    bool isEscapeDown() const;  // key-down of SDLK_ESCAPE, repeats included
+    bool isKeyDown() const;  // repeats included
 };
 
 // The one event pump of the process. Creating a second one while the first
@@ -220,6 +238,17 @@ public:
     std::pair<int, int> minimumSize() const;
     std::pair<int, int> size() const;
     std::uint32_t id() const;
+
+    // SDL_SetWindowFullscreen: true covers the display the window is on at
+    // the desktop's own resolution (SDL_WINDOW_FULLSCREEN_DESKTOP, no change
+    // of video mode); false makes it a window again, at its earlier size and
+    // place. On a failure SDL leaves the window as it was.
+    Status setFullscreen(bool fullscreen) const;
+    bool isFullscreen() const;
+    // SDL_ShowCursor: whether the mouse pointer is drawn over the window.
+    // SDL has one pointer for all its windows, and this program one window.
+    void setPointerShown(bool shown) const;
+    bool pointerShown() const;
 
     struct Record;
     const std::shared_ptr<Record>& record() const { return record_; }

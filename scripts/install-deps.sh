@@ -35,6 +35,7 @@ windows_packages=(
 windows_test_packages=(
   "${windows_packages[@]}"
   wine wine64 xvfb xauth xdotool x11-utils unzip python3
+  libxfixes3  # the tests read the pointer's cursor image through XFixes
 )
 
 web_packages=(

@@ -15,6 +15,7 @@ system='^(kernel32|user32|gdi32|winmm|imm32|ole32|oleaut32|version|advapi32|setu
 foreign=$(grep -viE "$system" <<<"$imports" || true)
 [ -z "$foreign" ] || fail "imports DLLs that are not Windows' own: $foreign"
 grep -q $'\r$' dist/README.txt || fail "README.txt does not have Windows line ends"
-grep -q "Escape" dist/README.txt || fail "README.txt does not name the keys"
+grep -q "Escape" dist/README.txt && grep -q "F11 or Alt+Enter" dist/README.txt ||
+    fail "README.txt does not name the keys"
 echo "imports: $(paste -sd' ' - <<<"$imports")"
 echo "PASS"
