@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages this project needs, only those that are missing.
-# Usage: scripts/install-deps.sh [run|test|windows|windows-test|web|web-test|sources]
+# Usage: scripts/install-deps.sh [run|test|windows|windows-test|web|web-test|arm64|sources]
 #   (default: test, which is a superset of run; windows: the cross-build for
 #   Windows, windows-test: that and wine to test it; web: the WebAssembly
-#   build, web-test: that and chromium to test it; sources: only make
-#   Debian's source packages reachable, which `apt-get source libsdl2` needs)
+#   build, web-test: that and chromium to test it; arm64: the cross-build for
+#   64-bit ARM Linux with Debian's arm64 libraries beside the machine's own
+#   (multiarch), and qemu to run it; sources: only make Debian's source
+#   packages reachable, which `apt-get source libsdl2` needs)
 # Runs apt-get as root, or through sudo. Safe to run again and again.
 set -euo pipefail
 
@@ -40,6 +42,13 @@ web_packages=(
 web_test_packages=(
   "${web_packages[@]}" chromium
 )
+# Libraries named NAME:arm64 install beside the machine's own (multiarch).
+arm64_packages=(
+  crossbuild-essential-arm64 libc6-dev-arm64-cross cmake make dpkg-dev qemu-user
+  libsdl2-dev:arm64 libpng-dev:arm64 libgtest-dev:arm64 libgmock-dev:arm64
+  python3
+)
+
 # Debian's npm, unless the node at hand brings its own.
 command -v npm >/dev/null || web_test_packages+=(npm)
 
@@ -50,8 +59,9 @@ case "$profile" in
   windows-test) wanted=("${windows_test_packages[@]}") ;;
   web) wanted=("${web_packages[@]}") ;;
   web-test) wanted=("${web_test_packages[@]}") ;;
+  arm64) wanted=("${arm64_packages[@]}") ;;
   sources) wanted=() ;;
-  *) echo "usage: $0 [run|test|windows|windows-test|web|web-test|sources]" >&2; exit 2 ;;
+  *) echo "usage: $0 [run|test|windows|windows-test|web|web-test|arm64|sources]" >&2; exit 2 ;;
 esac
 
 sudo=()
@@ -81,15 +91,31 @@ if [ "$profile" = sources ]; then
   exit 0
 fi
 
+# NAME:ARCH is that architecture's package; a bare NAME is the machine's own
+# (or an architecture-independent one). With another architecture's library
+# installed beside it (multiarch), a bare name alone would find either.
+native=$(dpkg --print-architecture)
+installed() {
+  local name=${1%%:*} arch=${1#*:}
+  [ "$arch" != "$1" ] || arch="$native|all"
+  dpkg-query -W -f='${Architecture} ${Status}\n' "$name" 2>/dev/null |
+    grep -qE "^($arch) install ok installed$"
+}
 missing=()
+foreign=()
 for p in "${wanted[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
+  installed "$p" && continue
+  missing+=("$p")
+  [[ $p != *:* ]] || foreign+=("${p#*:}")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 as_root "install: ${missing[*]}"
+for arch in $(printf '%s\n' "${foreign[@]}" | sort -u); do
+  dpkg --print-foreign-architectures | grep -qx "$arch" || "${sudo[@]}" dpkg --add-architecture "$arch"
+done
 echo "Installing: ${missing[*]}"
 "${sudo[@]}" "${apt[@]}" update
-"${sudo[@]}" "${apt[@]}" install -y --no-install-recommends "${missing[@]}"
+# --no-remove: another architecture's libraries must never push out the
+# machine's own ones.
+"${sudo[@]}" "${apt[@]}" install -y --no-install-recommends --no-remove "${missing[@]}"
