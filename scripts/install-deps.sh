@@ -44,9 +44,8 @@ web_test_packages=(
 )
 # Libraries named NAME:arm64 install beside the machine's own (multiarch).
 arm64_packages=(
-  crossbuild-essential-arm64 libc6-dev-arm64-cross cmake make dpkg-dev qemu-user
-  libsdl2-dev:arm64 libpng-dev:arm64 libgtest-dev:arm64 libgmock-dev:arm64
-  python3
+  crossbuild-essential-arm64 cmake make dpkg-dev qemu-user
+  libsdl2-dev:arm64 libpng-dev:arm64 libgtest-dev:arm64
 )
 
 # Debian's npm, unless the node at hand brings its own.

@@ -6,7 +6,9 @@
 #  3. a short run of the module fuzzer;
 #  4. the Windows build, its unit and end-to-end tests under wine
 #     (scripts/test-windows.sh).
-#  5. the web build in headless chromium (scripts/test-web.sh).
+#  5. the web build in headless chromium (scripts/test-web.sh);
+#  6. the 64-bit ARM Linux build, its unit and end-to-end tests under qemu
+#     (scripts/test-linux-arm64.sh).
 # The normal build's tests run while the sanitizer build compiles.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -45,9 +47,12 @@ scripts/test-windows.sh || status=1
 echo "--- web build: the page in headless chromium"
 scripts/test-web.sh 2>&1 | tee build/test-web.log || status=1
 
+echo "--- arm64 Linux build: unit and end-to-end tests under qemu"
+scripts/test-linux-arm64.sh || status=1
+
 # One closing line over every ctest run and the web tests ("... N tests failed out of M").
 awk '/tests failed out of/ { failed += $4; total += $NF }
      END { printf "tests: %d passed, %d failed\n", total - failed, failed }' \
   build/ctest.log build-sanitize/ctest-unit.log build-sanitize/ctest-e2e.log build-windows/ctest.log \
-  build/test-web.log
+  build/test-web.log build-arm64/ctest.log
 exit "$status"

@@ -33,9 +33,15 @@ if(INVITE_SANITIZE)
 endif()
 
 # A cross build's tests run under its emulator (qemu-aarch64 for arm64).
+# INVITE_TARGET_LAUNCHER starts one of the build's programs from a test: the
+# launcher in a cross build, nothing in a native one.
 string(JOIN " " INVITE_TEST_EMULATOR ${CMAKE_CROSSCOMPILING_EMULATOR})
 
 set(INVITE_UNIT_TEST_LAUNCHER ${CMAKE_BINARY_DIR}/tests/unit_test_launcher.sh)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/unit_test_launcher.sh.in ${INVITE_UNIT_TEST_LAUNCHER}
   @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
   WORLD_READ WORLD_EXECUTE)
+set(INVITE_TARGET_LAUNCHER "")
+if(CMAKE_CROSSCOMPILING)
+  set(INVITE_TARGET_LAUNCHER ${INVITE_UNIT_TEST_LAUNCHER})
+endif()
