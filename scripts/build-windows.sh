@@ -73,7 +73,7 @@ sdl_version=$(dpkg-query -W -f='${source:Version}' "$native_sdl" 2>/dev/null ||
   die "apt knows no libsdl2-dev, so the SDL2 source version is unknown (run apt-get update)"
 # Raise when the way the dependencies are built changes.
 recipe=1
-key="r${recipe}_sdl2-${sdl_version}_gtest-$(version_of googletest)_gcc-$(version_of g++-mingw-w64-x86-64-posix)_crt-$(version_of mingw-w64-x86-64-dev)"
+key="r${recipe}_sdl2-${sdl_version}_gtest-$(version_of googletest:all)_gcc-$(version_of "g++-mingw-w64-x86-64-posix:${native_sdl#*:}")_crt-$(version_of mingw-w64-x86-64-dev:all)"
 deps=$cache/mingw-deps-${key//[^A-Za-z0-9._-]/_}
 
 build_deps() {
