@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages this project needs, only those that are missing.
-# Usage: scripts/install-deps.sh [run|test|windows|windows-test|web|web-test|arm64|sources]
+# Usage: scripts/install-deps.sh [run|test|windows|windows-test|web|web-test|arm64|release|sources]
 #   (default: test, which is a superset of run; windows: the cross-build for
 #   Windows, windows-test: that and wine to test it; web: the WebAssembly
 #   build, web-test: that and chromium to test it; arm64: the cross-build for
 #   64-bit ARM Linux with Debian's arm64 libraries beside the machine's own
-#   (multiarch), and qemu to run it; sources: only make Debian's source
-#   packages reachable, which `apt-get source libsdl2` needs)
+#   (multiarch), and qemu to run it; release: what
+#   scripts/release.sh needs on top of the Windows and web builds (the
+#   portable Linux build, the Debian package, the archives, and mmdebstrap
+#   and Xvfb for its tests); sources: only make Debian's source packages
+#   reachable, which `apt-get source libsdl2` needs)
 # Runs apt-get as root, or through sudo. Safe to run again and again.
 set -euo pipefail
 
@@ -47,6 +50,12 @@ arm64_packages=(
   crossbuild-essential-arm64 cmake make dpkg-dev qemu-user
   libsdl2-dev:arm64 libpng-dev:arm64 libgtest-dev:arm64
 )
+release_packages=(
+  "${run_packages[@]}"
+  libpipewire-0.3-dev
+  dpkg-dev fakeroot lintian zip unzip git xz-utils
+  mmdebstrap xvfb xauth xdotool python3
+)
 
 # Debian's npm, unless the node at hand brings its own.
 command -v npm >/dev/null || web_test_packages+=(npm)
@@ -59,8 +68,9 @@ case "$profile" in
   web) wanted=("${web_packages[@]}") ;;
   web-test) wanted=("${web_test_packages[@]}") ;;
   arm64) wanted=("${arm64_packages[@]}") ;;
+  release) wanted=("${release_packages[@]}") ;;
   sources) wanted=() ;;
-  *) echo "usage: $0 [run|test|windows|windows-test|web|web-test|arm64|sources]" >&2; exit 2 ;;
+  *) echo "usage: $0 [run|test|windows|windows-test|web|web-test|arm64|release|sources]" >&2; exit 2 ;;
 esac
 
 sudo=()

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,53 @@ TEST(CaptureFrames, FirstFrameIsTheDemosFirstAndTheLastStaysWithinTheEnd) {
         EXPECT_LE(captureFrameTime(frames - 1, c.fps), std::max(c.until, FirstFrameTime));
         EXPECT_GT(captureFrameTime(frames, c.fps), c.until);
     }
+}
+
+TEST(FitPlacement, LargestWholeFactorThatFitsCentredWithTheOddPixelRightAndBelow) {
+    struct Case {
+        FrameSize frame;
+        std::optional<FitPlacement> placement;
+    };
+    const Case cases[] = {
+        {{640, 400}, FitPlacement{1, 0, 0}},       // the picture itself
+        {{641, 401}, FitPlacement{1, 0, 0}},       // odd remainders: the extra pixel right and below
+        {{642, 403}, FitPlacement{1, 1, 1}},
+        {{1279, 799}, FitPlacement{1, 319, 199}},  // one short of twice in both sides
+        {{1280, 800}, FitPlacement{2, 0, 0}},
+        {{1280, 720}, FitPlacement{1, 320, 160}},  // 720p: the height allows only 1
+        {{1920, 1080}, FitPlacement{2, 320, 140}}, // 1080p: 1280 x 800 inside
+        {{1920, 1200}, FitPlacement{3, 0, 0}},
+        {{2560, 1440}, FitPlacement{3, 320, 120}},
+        {{3840, 2160}, FitPlacement{5, 320, 80}},  // 4K: the height allows 5, the width 6
+        {{8192, 400}, FitPlacement{1, 3776, 0}},   // a wide strip
+        {{640, 8192}, FitPlacement{1, 0, 3896}},   // a tall strip
+        {{639, 400}, std::nullopt},                // smaller than the picture
+        {{640, 399}, std::nullopt},
+        {{0, 0}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto placement = fitPlacement(c.frame);
+        EXPECT_EQ(placement, c.placement) << c.frame.width << "x" << c.frame.height;
+        if (!placement) continue;
+        // The enlarged picture lies inside the frame, no margin holds another
+        // whole step, and the two margins of a side differ by at most one.
+        const std::int32_t w = DemoWidth * placement->factor, h = DemoHeight * placement->factor;
+        EXPECT_LE(placement->x + w, c.frame.width);
+        EXPECT_LE(placement->y + h, c.frame.height);
+        EXPECT_TRUE(c.frame.width < w + DemoWidth || c.frame.height < h + DemoHeight);
+        EXPECT_LE(c.frame.width - w - 2 * placement->x, 1);
+        EXPECT_LE(c.frame.height - h - 2 * placement->y, 1);
+    }
+}
+
+TEST(FitPlacement, FrameSizeIsTheFitOrTheScaledPicture) {
+    CaptureOptions options;
+    EXPECT_EQ(captureFrameSize(options), (FrameSize{640, 400}));
+    options.scale = 3;
+    EXPECT_EQ(captureFrameSize(options), (FrameSize{1920, 1200}));
+    options.scale = 1;
+    options.fit = FrameSize{1920, 1080};
+    EXPECT_EQ(captureFrameSize(options), (FrameSize{1920, 1080}));
 }
 
 TEST(Soundtrack, StartsWithTheSongAndLastsAsLongAsTheVideo) {

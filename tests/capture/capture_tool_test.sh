@@ -46,6 +46,33 @@ check "audio lasts as long as the video" "yes" \
 "$tool" capture "$work/big.mp4" --until 0.1 --fps 10 --scale 2 2>/dev/null
 check "scaled video" $'width=1280\nheight=800\nnb_frames=2' "$(probe "$work/big.mp4" v:0 width,height,nb_frames)"
 
+# --fit 1920x1080: the picture doubled (1280 x 800), centred on black.
+"$tool" capture "$work/fit.mp4" --until 0.1 --fps 10 --fit 1920x1080 2>/dev/null
+check "fitted video" $'width=1920\nheight=1080\npix_fmt=yuv420p\nnb_frames=2' \
+  "$(probe "$work/fit.mp4" v:0 width,height,pix_fmt,nb_frames)"
+# --fit as PNG frames, odd sizes allowed: 1301 x 851 holds the picture twice,
+# at (10, 25) with the odd pixel right and below. The inside is the --scale 2
+# frame of the same seed, the margins black.
+"$tool" capture --frames "$work/fit-frames" --until 0 --fit 1301x851 --seed 4 2>/dev/null
+"$tool" capture --frames "$work/scale-frames" --until 0 --scale 2 --seed 4 2>/dev/null
+fitted=$work/fit-frames/frame-00000.png
+check "fitted frame size" $'width=1301\nheight=851' "$(probe "$fitted" v:0 width,height)"
+rgb() { ffmpeg -v error -i "$1" ${2:+-vf "$2"} -f rawvideo -pix_fmt rgb24 -; }
+check "picture inside the fitted frame" "same" \
+  "$(cmp -s <(rgb "$fitted" crop=1280:800:10:25) <(rgb "$work/scale-frames/frame-00000.png") && echo same || echo different)"
+for margin in "crop=1301:25:0:0" "crop=1301:26:0:825" "crop=10:851:0:0" "crop=11:851:1290:0"; do
+  check "black margin ($margin)" 0 "$(rgb "$fitted" "$margin" | tr -d '\0' | wc -c)"
+done
+# Frames the picture does not fit in: a usage error that says why.
+set +e
+"$tool" capture "$work/small.mp4" --fit 1280x399 2>"$work/small.log"
+status=$?
+set -e
+check "exit status of a frame smaller than the picture" 2 "$status"
+grep -q -- '--fit 1280x399 is smaller than the demo.s 640x400 picture' "$work/small.log" ||
+  { echo "FAIL: unclear message for a small --fit: $(cat "$work/small.log")" >&2; failures=$((failures + 1)); }
+check "no video for a small --fit" "absent" "$([ -e "$work/small.mp4" ] && echo present || echo absent)"
+
 # --frames: numbered PNGs and the song as a WAV of the same length.
 "$tool" capture --frames "$work/frames" --until 0.5 --fps 10 --seed 1 2>/dev/null
 check "frame files" "frame-00000.png frame-00001.png frame-00002.png frame-00003.png frame-00004.png frame-00005.png song.wav" \
@@ -89,7 +116,10 @@ check "container without .mp4" "format_name=mov,mp4,m4a,3gp,3g2,mj2" \
 
 # --- bad arguments are usage errors ------------------------------------------
 for args in "frame" "frame abc x.png" "frame 1 x.png --seed -1" "capture x.mp4 --fps 0" \
-            "capture x.mp4 --scale 9" "capture x.mp4 --until 115" "capture" "capture x.mp4 --frames d"; do
+            "capture x.mp4 --scale 9" "capture x.mp4 --until 115" "capture" "capture x.mp4 --frames d" \
+            "capture x.mp4 --fit 639x400" "capture x.mp4 --fit 1920x1081" "capture x.mp4 --fit 1920" \
+            "capture x.mp4 --fit 1920x" "capture x.mp4 --fit 9000x1080" "capture x.mp4 --fit -640x400" \
+            "capture x.mp4 --fit 1920x1080 --scale 2"; do
   set +e
   # shellcheck disable=SC2086
   (cd "$work" && "$tool" $args >/dev/null 2>&1)

@@ -34,5 +34,5 @@ wait_for_exit 30
 # (The disk driver itself logs a warning on standard error.)
 if grep -q "tiral25-invite" "$WORK/stderr"; then fail "the demo reported an error"; fi
 check_time_lines || fail "the time lines are wrong"
-python3 "$(dirname "$0")/../app/e2e/song_audio_check.py" "$WORK/song.raw" "$audio" || fail "the audio differs"
+python3 "$(dirname "$0")/../app/e2e/disk_audio_song.py" "$WORK/song.raw" "$audio" || fail "the audio differs"
 echo "PASS"

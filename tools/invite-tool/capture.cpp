@@ -35,8 +35,9 @@ double secondsSince(Clock::time_point start) {
 }
 
 // Draws every frame of the capture in order on one offscreen canvas and hands
-// each (enlarged when asked) to `consume`. The jitter generator is keyed once,
-// so text shakes from frame to frame as in the live demo.
+// each (enlarged, or enlarged and framed, when asked) to `consume`. The
+// jitter generator is keyed once, so text shakes from frame to frame as in
+// the live demo.
 Result<CaptureSummary> drawFrames(const CaptureOptions& options, std::ostream& progress,
                                   const std::function<Status(std::int64_t, const RgbaImage&)>& consume) {
     assert(options.fps >= 1 && options.scale >= 1 && options.until >= 0.0);
@@ -44,6 +45,12 @@ Result<CaptureSummary> drawFrames(const CaptureOptions& options, std::ostream& p
     auto demo = OffscreenDemo::create();
     if (!demo) return demo.error();
     useJitterSeed(options.seed);
+    const std::optional<FitPlacement> fit = options.fit ? fitPlacement(*options.fit) : std::nullopt;
+    assert(fit.has_value() == options.fit.has_value());
+    const std::int32_t factor = fit ? fit->factor : options.scale;
+    // The borders stay black; every frame overwrites the picture between them.
+    RgbaImage framed;
+    if (fit) framed = RgbaImage::filled(options.fit->width, options.fit->height, Rgba{0, 0, 0, 255});
     CaptureSummary summary;
     summary.frames = captureFrameCount(options.fps, options.until);
     ProgressBar bar(progress, summary.frames);
@@ -55,9 +62,10 @@ Result<CaptureSummary> drawFrames(const CaptureOptions& options, std::ostream& p
         const Clock::time_point drawStart = Clock::now();
         auto frame = demo.value().render(captureFrameTime(k, options.fps));
         if (!frame) return frame.error();
-        if (options.scale > 1) frame.value() = scaleNearest(frame.value(), options.scale);
+        if (factor > 1) frame.value() = scaleNearest(frame.value(), factor);
+        if (fit) blit(framed, frame.value(), fit->x, fit->y);
         summary.drawSeconds += secondsSince(drawStart);
-        if (Status s = consume(k, frame.value()); !s) {
+        if (Status s = consume(k, fit ? framed : frame.value()); !s) {
             progress << '\n';
             return s.error();
         }
@@ -98,6 +106,17 @@ private:
 };
 }  // namespace
 
+std::optional<FitPlacement> fitPlacement(FrameSize frame) {
+    const std::int32_t factor = std::min(frame.width / DemoWidth, frame.height / DemoHeight);
+    if (factor < 1) return std::nullopt;
+    return FitPlacement{factor, (frame.width - DemoWidth * factor) / 2, (frame.height - DemoHeight * factor) / 2};
+}
+
+FrameSize captureFrameSize(const CaptureOptions& options) {
+    if (options.fit) return *options.fit;
+    return FrameSize{DemoWidth * options.scale, DemoHeight * options.scale};
+}
+
 std::vector<std::string> ffmpegArguments(const std::string& output, std::int32_t width,
                                          std::int32_t height, std::int32_t fps,
                                          const std::string& audioPath) {
@@ -116,7 +135,12 @@ std::vector<std::string> ffmpegArguments(const std::string& output, std::int32_t
             // BT.709 for the larger --scale sizes and shift the colours
             "-colorspace", "smpte170m", "-color_primaries", "smpte170m", "-color_trc", "smpte170m",
             "-color_range", "tv",
-            "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "-f", "mp4", "file:" + output};
+            "-c:a", "aac", "-b:a", "192k",
+            // The same frames and song give the same file on any machine: a
+            // fixed number of encoder threads (x264's output depends on it),
+            // and no encoder version or time in the container.
+            "-threads", "2", "-fflags", "+bitexact", "-flags:v", "+bitexact", "-flags:a", "+bitexact",
+            "-map_metadata", "-1", "-movflags", "+faststart", "-f", "mp4", "file:" + output};
 }
 
 Result<CaptureSummary> captureToVideo(const CaptureOptions& options, const std::string& ffmpegPath,
@@ -130,9 +154,10 @@ Result<CaptureSummary> captureToVideo(const CaptureOptions& options, const std::
     if (!audio) return audio.error();
     if (Status s = writeWav(audio.value().path(), soundtrack(options), SongRate); !s) return s.error();
     if (interrupted()) return PlatformError{"interrupted"};
+    const FrameSize size = captureFrameSize(options);
     auto encoder = ChildProcess::spawn(
-        ffmpegPath, ffmpegArguments(video.value().writingPath(), DemoWidth * options.scale,
-                                    DemoHeight * options.scale, options.fps, audio.value().path()));
+        ffmpegPath, ffmpegArguments(video.value().writingPath(), size.width, size.height, options.fps,
+                                    audio.value().path()));
     if (!encoder) return encoder.error();
     std::vector<std::uint8_t> yuv;
     auto summary = drawFrames(options, progress, [&](std::int64_t, const RgbaImage& image) {

@@ -15,12 +15,42 @@
 
 inline constexpr std::int32_t SongRate = 48000;  // the rate the demo asks its audio device for
 
+// A frame size in pixels.
+struct FrameSize {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+
+    bool operator==(const FrameSize&) const = default;
+};
+
+// Where the demo's picture goes in a frame of a given size: enlarged by
+// `factor` (nearest neighbour) with its top-left corner at (x, y).
+struct FitPlacement {
+    std::int32_t factor = 1;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+
+    bool operator==(const FitPlacement&) const = default;
+};
+
+// The largest whole factor at which the 640 x 400 picture fits in `frame`,
+// centred (an odd remainder leaves the extra pixel right and below); none
+// when the frame is smaller than the picture. 1920 x 1080: factor 2, the
+// 1280 x 800 picture at (320, 140).
+std::optional<FitPlacement> fitPlacement(FrameSize frame);
+
 struct CaptureOptions {
     std::int32_t fps = 60;
     std::optional<std::uint64_t> seed;  // none: a fresh jitter key, as the live demo
     std::int32_t scale = 1;             // nearest-neighbour enlargement
+    // Frames of this size with the picture placed by fitPlacement on black
+    // (instead of `scale`); the size must hold the picture.
+    std::optional<FrameSize> fit;
     double until = DemoEndTime;         // last demo time drawn (shorter captures for tests)
 };
+
+// The size of every frame the capture writes.
+FrameSize captureFrameSize(const CaptureOptions& options);
 
 struct CaptureSummary {
     std::int64_t frames = 0;

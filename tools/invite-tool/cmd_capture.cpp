@@ -2,6 +2,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "tools/invite-tool/capture.h"
@@ -9,22 +10,37 @@
 #include "tools/invite-tool/command.h"
 #include "tools/invite-tool/command_line.h"
 #include "tools/invite-tool/interruption.h"
+#include "tools/invite-tool/offscreen_demo.h"
 
 namespace {
 int runCapture(std::span<const std::string_view> args);
 
 const Command CaptureCommand{
-    "capture", "capture (OUT.mp4 | --frames DIR [--force]) [--fps 60] [--seed N] [--scale K] [--until T]",
+    "capture", "capture (OUT.mp4 | --frames DIR [--force]) [--fps 60] [--seed N] [--scale K | --fit WxH] [--until T]",
     "renders every frame of the demo (t = k / fps up to 114 s) offscreen with the built-in song "
     "as sound, encoded by ffmpeg into an H.264/AAC MP4, or with --frames DIR as numbered PNGs "
     "plus song.wav (a folder that holds an earlier capture is refused; --force replaces it); "
-    "--scale K enlarges the pixels K times; --until T stops at demo time T (for tests); "
+    "--scale K enlarges the pixels K times; --fit WxH makes W x H frames with the picture enlarged by "
+    "the largest whole factor that fits, centred on black (at least 640x400; an MP4 needs an even W and H); "
+    "--until T stops at demo time T (for tests); "
     "Ctrl-C stops it and leaves no partial output",
     runCapture};
 const CommandRegistration registration(CaptureCommand);
 
 constexpr std::int64_t MaxFps = 240;
 constexpr std::int64_t MaxScale = 8;
+constexpr std::int64_t MaxFitSide = 8192;  // pixels; a frame and its enlarged picture stay well under 1 GB
+
+// "WxH": two whole numbers of pixels, each side at most MaxFitSide. Whether
+// the picture fits is checked apart, for its own message.
+std::optional<FrameSize> parseFitSize(std::string_view text) {
+    const std::size_t x = text.find('x');
+    if (x == std::string_view::npos) return std::nullopt;
+    const auto width = parseWholeNumber(text.substr(0, x), 1, MaxFitSide);
+    const auto height = parseWholeNumber(text.substr(x + 1), 1, MaxFitSide);
+    if (!width || !height) return std::nullopt;
+    return FrameSize{static_cast<std::int32_t>(*width), static_cast<std::int32_t>(*height)};
+}
 
 void printSummary(const std::string& what, const CaptureOptions& options,
                   const CaptureSummary& summary) {
@@ -43,7 +59,7 @@ void printSummary(const std::string& what, const CaptureOptions& options,
 int runCapture(std::span<const std::string_view> args) {
     std::string error;
     const auto parsed =
-        parseArguments(args, {"--fps", "--seed", "--scale", "--frames", "--until"}, {"--force"}, error);
+        parseArguments(args, {"--fps", "--seed", "--scale", "--fit", "--frames", "--until"}, {"--force"}, error);
     if (!parsed) return usageError(CaptureCommand, error);
     const auto frames = parsed->option("--frames");
     if (parsed->positional.size() != (frames ? 0u : 1u)) {
@@ -64,6 +80,21 @@ int runCapture(std::span<const std::string_view> args) {
         const auto scale = parseWholeNumber(*text, 1, MaxScale);
         if (!scale) return usageError(CaptureCommand, "--scale takes a whole number from 1 to 8");
         options.scale = static_cast<std::int32_t>(*scale);
+    }
+    if (const auto text = parsed->option("--fit")) {
+        if (parsed->option("--scale")) return usageError(CaptureCommand, "--fit and --scale cannot go together");
+        options.fit = parseFitSize(*text);
+        if (!options.fit) {
+            return usageError(CaptureCommand, "--fit takes WxH in pixels (such as 1920x1080), each side at most 8192");
+        }
+        if (!fitPlacement(*options.fit)) {
+            return usageError(CaptureCommand, "--fit " + std::string(*text) +
+                                                  " is smaller than the demo's 640x400 picture; the frame must hold it whole");
+        }
+        // H.264 in 4:2:0 has one colour sample per 2 x 2 pixels.
+        if (!frames && (options.fit->width % 2 != 0 || options.fit->height % 2 != 0)) {
+            return usageError(CaptureCommand, "--fit needs an even width and height for an MP4 (PNG frames take any)");
+        }
     }
     if (const auto text = parsed->option("--until")) {
         const auto until = parseNumber(*text);

@@ -17,8 +17,11 @@ namespace {
 constexpr std::size_t LargestReusedBlock = 64 << 20;  // bytes
 constexpr std::size_t HeapTrimSlack = 256 << 20;      // bytes
 
+// The release this tool belongs to (the top-level VERSION file).
+constexpr std::string_view InviteVersion = INVITE_VERSION;
+
 void printHelp(std::ostream& out) {
-    out << "usage: invite-tool COMMAND [ARGS...]\n\ncommands:\n";
+    out << "usage: invite-tool COMMAND [ARGS...]\n       invite-tool --version\n\ncommands:\n";
     for (const Command& command : commands()) {
         out << "  " << command.usage << "\n      " << command.summary << '\n';
     }
@@ -42,6 +45,10 @@ int main(int argc, char** argv) {
     if (args.empty()) {
         printHelp(std::cerr);
         return 2;
+    }
+    if (args[0] == "--version") {
+        std::cout << "invite-tool " << InviteVersion << '\n';
+        return 0;
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         printHelp(std::cout);

@@ -1,12 +1,8 @@
-#!/usr/bin/env python3
-"""Checks what SDL's disk audio driver received from the demo against the song.
-
-Usage: song_audio_check.py SONG.raw AUDIO.raw
-SONG.raw is the built-in song as 16-bit little-endian samples (invite-tool
-song --raw); AUDIO.raw is the device's file of 32-bit floats. The file must
-hold whole 8192-frame buffers: silence while the song was being rendered,
-then every sample of the song as float(s / 32767.0), then silence.
-"""
+# Checks a file written by SDL's disk audio driver against the song:
+#   python3 disk_audio_song.py SONG_RAW AUDIO_FILE
+# SONG_RAW is `invite-tool song --raw` (16-bit samples); the device must have
+# received each sample divided by 32767 as a float, bit for bit, after whole
+# buffers of silence, and silence after the song's end.
 import struct, sys
 raw = open(sys.argv[1], 'rb').read()
 song = struct.unpack('<%dh' % (len(raw) // 2), raw)

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The Debian package: what it installs (the two programs, their manual pages
+# in sections 6 and 1, the desktop entry, hicolor icons, the copyright file),
+# the version, dependencies computed from the binaries, no lintian error; it
+# installs with `apt install ./FILE.deb` on a fresh Debian 12 and removes
+# cleanly.
+source "$(dirname "$0")/lib.sh"
+deb=$RELEASE/tiral25-invite_${VERSION}_amd64.deb
+[ -f "$deb" ] || fail "$deb is missing"
+
+dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' >"$WORK/files"
+for file in /usr/bin/tiral25-invite /usr/bin/invite-tool \
+    /usr/share/man/man6/tiral25-invite.6.gz /usr/share/man/man1/invite-tool.1.gz \
+    /usr/share/applications/tiral25-invite.desktop \
+    /usr/share/icons/hicolor/48x48/apps/tiral25-invite.png \
+    /usr/share/icons/hicolor/256x256/apps/tiral25-invite.png \
+    /usr/share/doc/tiral25-invite/copyright /usr/share/doc/tiral25-invite/changelog.gz; do
+    grep -qxF "$file" "$WORK/files" || fail "the package has no $file"
+done
+[ "$(dpkg-deb -f "$deb" Version)" = "$VERSION" ] || fail "the package's version is $(dpkg-deb -f "$deb" Version)"
+[ "$(dpkg-deb -f "$deb" Architecture)" = amd64 ] || fail "the package is for $(dpkg-deb -f "$deb" Architecture)"
+depends=$(dpkg-deb -f "$deb" Depends)
+grep -q 'libsdl2-2.0-0' <<<"$depends" || fail "Depends does not name SDL2: $depends"
+grep -q 'libc6 (>= ' <<<"$depends" || fail "Depends has no versioned libc6: $depends"
+dpkg-deb -c "$deb" | awk '$2 != "root/root" { print; bad = 1 } END { exit bad }' || fail "files not owned by root"
+
+lintian --tag-display-limit 0 "$deb" >"$WORK/lintian.txt" 2>&1 || true
+cat "$WORK/lintian.txt"
+grep -q '^E: ' "$WORK/lintian.txt" && fail "lintian reports errors"
+
+# A fresh Debian 12 with apt and nothing else; the package is installed,
+# run and removed while mmdebstrap has the root set up (network, /dev, /proc).
+cat >"$WORK/in-root.sh" <<'SCRIPT'
+set -eux
+root=$1 deb=$2 out=$3
+chroot "$root" apt-get install -y -q "/tmp/$deb"
+chroot "$root" invite-tool --version >"$out/version"
+chroot "$root" dpkg -L tiral25-invite >"$out/installed"
+chroot "$root" apt-get purge -y -q --autoremove tiral25-invite
+SCRIPT
+root=$WORK/bookworm
+make_root bookworm "$root" --variant=apt \
+    --customize-hook="copy-in '$deb' /tmp" \
+    --customize-hook="bash '$WORK/in-root.sh' \"\$1\" '$(basename "$deb")' '$WORK' >'$WORK/in-root.log' 2>&1" ||
+    { tail -n 20 "$WORK/in-root.log" >&2; fail "apt install ./$(basename "$deb") and removing it fail on Debian 12"; }
+grep -qxF "invite-tool $VERSION" "$WORK/version" || fail "the installed invite-tool --version says: $(cat "$WORK/version")"
+grep -qxF /usr/share/man/man6/tiral25-invite.6.gz "$WORK/installed" || fail "dpkg -L lists no tiral25-invite(6)"
+left=$(cd "$root" && find usr etc -path '*tiral25-invite*' -o -path '*invite-tool*' | head -n 5)
+[ -z "$left" ] || fail "left behind after removing: $left"
+! grep -q '^[a-z]i  *tiral25-invite ' <(chroot "$root" dpkg -l 2>/dev/null) || fail "dpkg still knows the package"
+grep -q 'Removing tiral25-invite' "$WORK/in-root.log" || fail "apt did not remove the package"
+echo "installed and removed on Debian 12: $(grep -c '^Setting up' "$WORK/in-root.log") packages set up"
+echo "PASS"
