@@ -10,7 +10,10 @@
 # the toolchain file cmake/aarch64-linux-gnu.cmake. qemu's user-mode emulator
 # (qemu-user) runs the results: a smoke run here, the tests in
 # scripts/test-linux-arm64.sh. Installs what is missing with apt-get (as root
-# or through sudo). The build tree is ${INVITE_ARM64_BUILD_DIR:-build-arm64}.
+# or through sudo). The build tree is ${INVITE_ARM64_BUILD_DIR:-build-arm64};
+# the package goes to ${INVITE_ARM64_DEB_DIR:-dist}. No path of the checkout
+# or the build tree goes into a binary, so the same commit gives the same
+# package anywhere (scripts/release.sh relies on that).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -22,7 +25,8 @@ case "${1:-}" in
   *) echo "usage: $0 [--tests]" >&2; exit 2 ;;
 esac
 
-build=${INVITE_ARM64_BUILD_DIR:-$root/build-arm64}
+build=$(realpath -m "${INVITE_ARM64_BUILD_DIR:-$root/build-arm64}")
+deb_dir=${INVITE_ARM64_DEB_DIR:-$root/dist}
 jobs=$(nproc); [ "$jobs" -le 2 ] || jobs=2
 toolchain=$root/cmake/aarch64-linux-gnu.cmake
 arm64_lib=/usr/lib/aarch64-linux-gnu
@@ -64,7 +68,7 @@ fi
 # ---- the demo and invite-tool ------------------------------------------------
 start=$SECONDS
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-  -DINVITE_BUILD_TOOLS=ON -DINVITE_BUILD_BENCH=OFF -DINVITE_BUILD_TESTS="$with_tests" \
+  -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$root/= -ffile-prefix-map=$build/=" -DINVITE_BUILD_TOOLS=ON -DINVITE_BUILD_BENCH=OFF -DINVITE_BUILD_TESTS="$with_tests" \
   >"$build/configure.log" 2>&1 ||
   { tail -n 30 "$build/configure.log" >&2; die "configuring failed (see $build/configure.log)"; }
 if [ "$with_tests" = ON ]; then
@@ -85,4 +89,4 @@ qemu-aarch64 -L / "$tool" --help >/dev/null 2>"$build/smoke.log" ||
 
 # ---- the Debian package -------------------------------------------------------
 [ -x scripts/build-deb.sh ] || die "scripts/build-deb.sh is missing"
-scripts/build-deb.sh "$build" arm64 dist
+scripts/build-deb.sh "$build" arm64 "$deb_dir"
