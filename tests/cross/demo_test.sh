@@ -7,8 +7,8 @@
 # for bit.
 # Usage: demo_test.sh DEMO   (environment: INVITE_EMULATOR, INVITE_NATIVE_TOOL)
 source "$(dirname "$0")/../app/e2e/lib.sh"
-read -r -a emulator <<<"${INVITE_EMULATOR:?INVITE_EMULATOR names the cross build's emulator}"
-native=${INVITE_NATIVE_TOOL:?INVITE_NATIVE_TOOL names the native build's invite-tool}
+read -r -a emulator <<<"${INVITE_EMULATOR:?INVITE_EMULATOR names the emulator of the cross build}"
+native=${INVITE_NATIVE_TOOL:?INVITE_NATIVE_TOOL names the invite-tool of the native build}
 [ -x "$native" ] || fail "$native is missing (the native build's invite-tool)"
 DEMO_RUN=("${emulator[@]}" "$DEMO")
 
@@ -27,7 +27,14 @@ for i in $(seq 900); do
 done
 [ "$(stat -c %s "$audio" 2>/dev/null || echo 0)" -ge "$want" ] ||
     fail "only $(stat -c %s "$audio" 2>/dev/null || echo 0) bytes of audio in 90 s"
-[ -s "$WORK/stdout" ] || fail "no time line while the song played"
+# The frame loop runs: a hundred time lines at least.
+for i in $(seq 600); do
+    [ "$(grep -c 'Time: ' "$WORK/stdout" || true)" -ge 100 ] && break
+    kill -0 "$DEMO_PID" 2>/dev/null || fail "the demo ended early"
+    sleep 0.1
+done
+[ "$(grep -c 'Time: ' "$WORK/stdout" || true)" -ge 100 ] ||
+    fail "only $(grep -c 'Time: ' "$WORK/stdout" || true) time lines in 60 s after the song"
 kill -TERM "$DEMO_PID"
 wait_for_exit 30
 [ "$DEMO_STATUS" -eq 0 ] || fail "SIGTERM gave exit status $DEMO_STATUS"

@@ -8,8 +8,8 @@
 # Usage: tool_test.sh INVITE_TOOL   (environment: INVITE_EMULATOR, INVITE_NATIVE_TOOL)
 set -euo pipefail
 tool=${1:?usage: tool_test.sh INVITE_TOOL}
-read -r -a emulator <<<"${INVITE_EMULATOR:?INVITE_EMULATOR names the cross build's emulator}"
-native=${INVITE_NATIVE_TOOL:?INVITE_NATIVE_TOOL names the native build's invite-tool}
+read -r -a emulator <<<"${INVITE_EMULATOR:?INVITE_EMULATOR names the emulator of the cross build}"
+native=${INVITE_NATIVE_TOOL:?INVITE_NATIVE_TOOL names the invite-tool of the native build}
 [ -x "$native" ] || { echo "FAIL: $native is missing (the native build's invite-tool)" >&2; exit 1; }
 compare=$(dirname "$0")/compare_pictures.py
 tolerance=2
