@@ -22,7 +22,7 @@ check_members "$NAME-windows-x64.zip" "$(zipinfo -1 "$NAME-windows-x64.zip" | pa
 check_members "$NAME-linux-x86_64.tar.gz" "$(tar tzf "$NAME-linux-x86_64.tar.gz" | paste -sd' ' -)" \
     "$NAME-linux-x86_64/ $NAME-linux-x86_64/README $NAME-linux-x86_64/tiral25-invite $NAME-linux-x86_64/tiral25-invite.nfo"
 check_members "$NAME-web.zip" "$(zipinfo -1 "$NAME-web.zip" | paste -sd' ' -)" \
-    "$NAME-web/ $NAME-web/index.html $NAME-web/tiral25-invite.js $NAME-web/tiral25-invite.wasm"
+    "$NAME-web/index.html $NAME-web/tiral25-invite.js $NAME-web/tiral25-invite.wasm"
 
 # Owners, modes and times are fixed: root, 0644/0755, all the same time.
 tar tvzf "$NAME-linux-x86_64.tar.gz" >"$WORK/tar.txt"
