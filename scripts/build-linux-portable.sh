@@ -29,7 +29,10 @@ done
 
 sdl_version=$(apt-cache showsrc libsdl2 2>/dev/null | awk '/^Version:/ { print $2; exit }')
 [ -n "$sdl_version" ] || die "missing source package: libsdl2 (apt-get source libsdl2 finds nothing)"
-version_of() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || echo none; }
+# The machine's own packages, named with its architecture: with another
+# architecture's libpipewire-0.3-dev installed beside it (multiarch), the bare
+# name prints both versions run together.
+version_of() { dpkg-query -W -f='${Version}' "$1:$(dpkg --print-architecture)" 2>/dev/null || echo none; }
 # Raise when the way SDL2 is built here changes.
 recipe=1
 key="r${recipe}_sdl2-${sdl_version}_gcc-$(version_of gcc-12)_pipewire-$(version_of libpipewire-0.3-dev)"

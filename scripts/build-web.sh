@@ -30,7 +30,9 @@ done
 
 sdl_version=$(apt-cache showsrc libsdl2 2>/dev/null | awk '/^Version:/ { print $2; exit }')
 [ -n "$sdl_version" ] || { echo "build-web: missing source package: libsdl2 (apt-get source libsdl2 finds nothing)" >&2; exit 1; }
-emcc_version=$(dpkg-query -W -f='${Version}' emscripten 2>/dev/null || emcc -dumpversion)
+# (Named with its architecture, like every version lookup: with multiarch a
+# bare name may match one package of several architectures.)
+emcc_version=$(dpkg-query -W -f='${Version}' emscripten:all 2>/dev/null || emcc -dumpversion)
 # Raise when the way SDL2 is built changes. 2: its objects carry no build
 # path (its GLES2 renderer names its source file in error texts, and the
 # folder it was built in would otherwise end up in the .wasm).

@@ -75,7 +75,7 @@ sdl_version=$(dpkg-query -W -f='${source:Version}' "$native_sdl" 2>/dev/null ||
 # carry no build path (its GL renderers name their source file in error
 # texts), so the exe does not depend on where the prefix was built.
 recipe=2
-key="r${recipe}_sdl2-${sdl_version}_gtest-$(version_of googletest)_gcc-$(version_of g++-mingw-w64-x86-64-posix)_crt-$(version_of mingw-w64-x86-64-dev)"
+key="r${recipe}_sdl2-${sdl_version}_gtest-$(version_of googletest:all)_gcc-$(version_of "g++-mingw-w64-x86-64-posix:${native_sdl#*:}")_crt-$(version_of mingw-w64-x86-64-dev:all)"
 deps=$cache/mingw-deps-${key//[^A-Za-z0-9._-]/_}
 
 build_deps() {

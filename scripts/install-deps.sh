@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages this project needs, only those that are missing.
-# Usage: scripts/install-deps.sh [run|test|windows|windows-test|web|web-test|release|sources]
+# Usage: scripts/install-deps.sh [run|test|windows|windows-test|web|web-test|arm64|release|sources]
 #   (default: test, which is a superset of run; windows: the cross-build for
 #   Windows, windows-test: that and wine to test it; web: the WebAssembly
-#   build, web-test: that and chromium to test it; release: what
+#   build, web-test: that and chromium to test it; arm64: the cross-build for
+#   64-bit ARM Linux with Debian's arm64 libraries beside the machine's own
+#   (multiarch), and qemu to run it; release: what
 #   scripts/release.sh needs on top of the Windows and web builds (the
 #   portable Linux build, the Debian package, the archives, and mmdebstrap
 #   and Xvfb for its tests); sources: only make Debian's source packages
@@ -44,6 +46,11 @@ web_packages=(
 web_test_packages=(
   "${web_packages[@]}" chromium
 )
+# Libraries named NAME:arm64 install beside the machine's own (multiarch).
+arm64_packages=(
+  crossbuild-essential-arm64 cmake make dpkg-dev qemu-user
+  libsdl2-dev:arm64 libpng-dev:arm64 libgtest-dev:arm64
+)
 release_packages=(
   "${run_packages[@]}"
   libpipewire-0.3-dev
@@ -61,9 +68,10 @@ case "$profile" in
   windows-test) wanted=("${windows_test_packages[@]}") ;;
   web) wanted=("${web_packages[@]}") ;;
   web-test) wanted=("${web_test_packages[@]}") ;;
+  arm64) wanted=("${arm64_packages[@]}") ;;
   release) wanted=("${release_packages[@]}") ;;
   sources) wanted=() ;;
-  *) echo "usage: $0 [run|test|windows|windows-test|web|web-test|release|sources]" >&2; exit 2 ;;
+  *) echo "usage: $0 [run|test|windows|windows-test|web|web-test|arm64|release|sources]" >&2; exit 2 ;;
 esac
 
 sudo=()
@@ -93,15 +101,31 @@ if [ "$profile" = sources ]; then
   exit 0
 fi
 
+# NAME:ARCH is that architecture's package; a bare NAME is the machine's own
+# (or an architecture-independent one). With another architecture's library
+# installed beside it (multiarch), a bare name alone would find either.
+native=$(dpkg --print-architecture)
+installed() {
+  local name=${1%%:*} arch=${1#*:}
+  [ "$arch" != "$1" ] || arch="$native|all"
+  dpkg-query -W -f='${Architecture} ${Status}\n' "$name" 2>/dev/null |
+    grep -qE "^($arch) install ok installed$"
+}
 missing=()
+foreign=()
 for p in "${wanted[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
+  installed "$p" && continue
+  missing+=("$p")
+  [[ $p != *:* ]] || foreign+=("${p#*:}")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 as_root "install: ${missing[*]}"
+for arch in $(printf '%s\n' "${foreign[@]}" | sort -u); do
+  dpkg --print-foreign-architectures | grep -qx "$arch" || "${sudo[@]}" dpkg --add-architecture "$arch"
+done
 echo "Installing: ${missing[*]}"
 "${sudo[@]}" "${apt[@]}" update
-"${sudo[@]}" "${apt[@]}" install -y --no-install-recommends "${missing[@]}"
+# --no-remove: another architecture's libraries must never push out the
+# machine's own ones.
+"${sudo[@]}" "${apt[@]}" install -y --no-install-recommends --no-remove "${missing[@]}"

@@ -4,6 +4,7 @@
 #     tiral25-invite-<version>-windows-x64.zip     the exe, README.txt, the .nfo
 #     tiral25-invite-<version>-linux-x86_64.tar.gz the portable Linux program, README, the .nfo
 #     tiral25-invite_<version>_amd64.deb           the demo and invite-tool for Debian and Ubuntu
+#     tiral25-invite_<version>_arm64.deb           the same for 64-bit ARM (Raspberry Pi 4 and 5)
 #     tiral25-invite-<version>-web.zip             the page, for any static web server
 #     tiral25-invite-<version>-1080p.mp4           the whole demo at 1920 x 1080, 60 fps
 #     contact-sheet.png, tiral25-invite.nfo
@@ -110,6 +111,11 @@ step "Debian package"
 scripts/build-deb.sh "$native" amd64 "$stage" >"$builds/deb.log" 2>&1 ||
   { cat "$builds/deb.log" >&2; die "building the Debian package failed"; }
 
+step "arm64 Linux build and its Debian package"
+INVITE_ARM64_BUILD_DIR=$builds/arm64 INVITE_ARM64_DEB_DIR=$stage scripts/build-linux-arm64.sh \
+  >"$builds/arm64.log" 2>&1 ||
+  { tail -n 5 "$builds/arm64.log" >&2; die "the arm64 Linux build failed (see $builds/arm64.log)"; }
+
 # --- the portable Linux program -------------------------------------------------
 step "portable Linux build"
 scripts/build-linux-portable.sh "$builds/portable" >"$builds/portable.log" 2>&1 ||
@@ -152,7 +158,7 @@ normalise_tree "$stage"
 
 # Exactly the artefacts above, nothing else.
 expected="$name-1080p.mp4 $name-linux-x86_64.tar.gz $name-src.tar.gz $name-web.zip $name-windows-x64.zip
-SHA256SUMS contact-sheet.png tiral25-invite.nfo tiral25-invite_${version}_amd64.deb"
+SHA256SUMS contact-sheet.png tiral25-invite.nfo tiral25-invite_${version}_amd64.deb tiral25-invite_${version}_arm64.deb"
 [ "$(ls -A "$stage" | sort | paste -sd' ' -)" = "$(tr '\n' ' ' <<<"$expected" | tr -s ' ' | sed 's/ $//' | tr ' ' '\n' | sort | paste -sd' ' -)" ] ||
   die "the release holds $(ls -A "$stage" | paste -sd' ' -)"
 (cd "$stage" && sha256sum --quiet -c SHA256SUMS) || die "SHA256SUMS does not match"

@@ -7,7 +7,9 @@
 #  4. the Windows build, its unit and end-to-end tests under wine
 #     (scripts/test-windows.sh).
 #  5. the web build in headless chromium (scripts/test-web.sh);
-#  6. the release, built once and checked as a user gets it: contents and
+#  6. the 64-bit ARM Linux build, its unit and end-to-end tests under qemu
+#     (scripts/test-linux-arm64.sh);
+#  7. the release, built once and checked as a user gets it: contents and
 #     checksums, the Debian package, the portable Linux program in a bare
 #     Debian 13 root, the video (scripts/test-release.sh).
 # The normal build's tests run while the sanitizer build compiles.
@@ -48,6 +50,9 @@ scripts/test-windows.sh || status=1
 echo "--- web build: the page in headless chromium"
 scripts/test-web.sh 2>&1 | tee build/test-web.log || status=1
 
+echo "--- arm64 Linux build: unit and end-to-end tests under qemu"
+scripts/test-linux-arm64.sh || status=1
+
 echo "--- the release: built once, then checked (writes build/test-release.log)"
 scripts/test-release.sh || status=1
 
@@ -55,5 +60,5 @@ scripts/test-release.sh || status=1
 awk '/tests failed out of/ { failed += $4; total += $NF }
      END { printf "tests: %d passed, %d failed\n", total - failed, failed }' \
   build/ctest.log build-sanitize/ctest-unit.log build-sanitize/ctest-e2e.log build-windows/ctest.log \
-  build/test-web.log build/test-release.log
+  build/test-web.log build-arm64/ctest.log build/test-release.log
 exit "$status"

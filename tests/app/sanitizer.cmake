@@ -1,7 +1,8 @@
 # The environment of the tests. Unit tests run through a launcher script,
 # INVITE_UNIT_TEST_LAUNCHER (ctest drops all but the first entry of an
 # ENVIRONMENT list given to gtest_discover_tests); it puts SDL on its headless
-# drivers and, in a sanitizer build (INVITE_SANITIZE), adds what follows.
+# drivers, starts a cross build's tests under CMAKE_CROSSCOMPILING_EMULATOR
+# and, in a sanitizer build (INVITE_SANITIZE), adds what follows.
 #
 # SDL loads the GL driver (libEGL/libGL, mesa's swrast_dri) at run time and
 # unloads it again at SDL_Quit. The driver's own leaks then point into
@@ -31,7 +32,16 @@ if(INVITE_SANITIZE)
     ";INVITE_DEMO_PRELOAD=${preload};LSAN_OPTIONS=${lsan};UBSAN_OPTIONS=${ubsan}")
 endif()
 
+# A cross build's tests run under its emulator (qemu-aarch64 for arm64).
+# INVITE_TARGET_LAUNCHER starts one of the build's programs from a test: the
+# launcher in a cross build, nothing in a native one.
+string(JOIN " " INVITE_TEST_EMULATOR ${CMAKE_CROSSCOMPILING_EMULATOR})
+
 set(INVITE_UNIT_TEST_LAUNCHER ${CMAKE_BINARY_DIR}/tests/unit_test_launcher.sh)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/unit_test_launcher.sh.in ${INVITE_UNIT_TEST_LAUNCHER}
   @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
   WORLD_READ WORLD_EXECUTE)
+set(INVITE_TARGET_LAUNCHER "")
+if(CMAKE_CROSSCOMPILING)
+  set(INVITE_TARGET_LAUNCHER ${INVITE_UNIT_TEST_LAUNCHER})
+endif()

@@ -22,8 +22,9 @@ namespace {
 // The seed of every reference frame.
 constexpr std::uint64_t ReferenceSeed = 2025;
 // The renderer is integer and deterministic; this leaves room only for a
-// different SDL rounding a blend by a step or two.
-constexpr std::int32_t ChannelTolerance = 2;
+// different SDL rounding a blend by a step or two (INVITE_PICTURE_TOLERANCE,
+// see CMakeLists.txt).
+constexpr std::int32_t ChannelTolerance = INVITE_PICTURE_TOLERANCE;
 
 struct PictureCase {
     double t;

@@ -1,9 +1,10 @@
-# cmake -DICONGEN=... -DASSETS=... -DOUTPUT=... -P icon_reproduces.cmake
-# Runs the icon generator into OUTPUT and fails unless it writes exactly the
-# committed files of ASSETS, byte for byte, and no other.
+# cmake -DICONGEN=... -DASSETS=... -DOUTPUT=... [-DLAUNCHER=...] -P icon_reproduces.cmake
+# Runs the icon generator (through LAUNCHER if one is given, as in a cross
+# build) into OUTPUT and fails unless it writes exactly the committed files
+# of ASSETS, byte for byte, and no other.
 file(REMOVE_RECURSE "${OUTPUT}")
 file(MAKE_DIRECTORY "${OUTPUT}")
-execute_process(COMMAND "${ICONGEN}" "${OUTPUT}" RESULT_VARIABLE status)
+execute_process(COMMAND ${LAUNCHER} "${ICONGEN}" "${OUTPUT}" RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "icongen failed (${status})")
 endif()

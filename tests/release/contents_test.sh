@@ -6,7 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 cd "$RELEASE"
 
-want="$NAME-1080p.mp4 $NAME-linux-x86_64.tar.gz $NAME-src.tar.gz $NAME-web.zip $NAME-windows-x64.zip SHA256SUMS contact-sheet.png tiral25-invite.nfo tiral25-invite_${VERSION}_amd64.deb"
+want="$NAME-1080p.mp4 $NAME-linux-x86_64.tar.gz $NAME-src.tar.gz $NAME-web.zip $NAME-windows-x64.zip SHA256SUMS contact-sheet.png tiral25-invite.nfo tiral25-invite_${VERSION}_amd64.deb tiral25-invite_${VERSION}_arm64.deb"
 have=$(ls -A | sort | paste -sd' ' -)
 [ "$have" = "$(tr ' ' '\n' <<<"$want" | sort | paste -sd' ' -)" ] || fail "the release holds: $have"
 sha256sum --quiet -c SHA256SUMS || fail "sha256sum -c SHA256SUMS fails"

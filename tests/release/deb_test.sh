@@ -3,7 +3,8 @@
 # in sections 6 and 1, the desktop entry, hicolor icons, the copyright file),
 # the version, dependencies computed from the binaries, no lintian error; it
 # installs with `apt install ./FILE.deb` on a fresh Debian 12 and removes
-# cleanly.
+# cleanly. The arm64 package holds the same files (the same bytes but for the
+# two programs), for arm64, with no lintian error either.
 source "$(dirname "$0")/lib.sh"
 deb=$RELEASE/tiral25-invite_${VERSION}_amd64.deb
 [ -f "$deb" ] || fail "$deb is missing"
@@ -27,6 +28,28 @@ dpkg-deb -c "$deb" | awk '$2 != "root/root" { print; bad = 1 } END { exit bad }'
 lintian --tag-display-limit 0 "$deb" >"$WORK/lintian.txt" 2>&1 || true
 cat "$WORK/lintian.txt"
 grep -q '^E: ' "$WORK/lintian.txt" && fail "lintian reports errors"
+
+arm=$RELEASE/tiral25-invite_${VERSION}_arm64.deb
+[ -f "$arm" ] || fail "$arm is missing"
+dpkg-deb -c "$arm" | awk '{ print $6 }' | sed 's|^\./|/|' >"$WORK/files-arm64"
+diff "$WORK/files" "$WORK/files-arm64" || fail "the arm64 package holds other files than the amd64 one"
+dpkg-deb -x "$deb" "$WORK/amd64-files"
+dpkg-deb -x "$arm" "$WORK/arm64-files"
+diff -r -x bin "$WORK/amd64-files" "$WORK/arm64-files" >&2 || fail "the two packages' files other than the programs differ"
+for program in tiral25-invite invite-tool; do
+    [ "$(od -An -tu2 -j18 -N2 "$WORK/arm64-files/usr/bin/$program" | tr -d ' ')" = 183 ] ||
+        fail "the arm64 package's $program is not a 64-bit ARM program"
+done
+[ "$(dpkg-deb -f "$arm" Version)" = "$VERSION" ] || fail "the arm64 package's version is $(dpkg-deb -f "$arm" Version)"
+[ "$(dpkg-deb -f "$arm" Architecture)" = arm64 ] || fail "the arm64 package is for $(dpkg-deb -f "$arm" Architecture)"
+arm_depends=$(dpkg-deb -f "$arm" Depends)
+grep -q 'libsdl2-2.0-0' <<<"$arm_depends" || fail "the arm64 package's Depends does not name SDL2: $arm_depends"
+grep -q 'libc6 (>= ' <<<"$arm_depends" || fail "the arm64 package's Depends has no versioned libc6: $arm_depends"
+dpkg-deb -c "$arm" | awk '$2 != "root/root" { print; bad = 1 } END { exit bad }' || fail "arm64 files not owned by root"
+lintian --tag-display-limit 0 "$arm" >"$WORK/lintian-arm64.txt" 2>&1 || true
+cat "$WORK/lintian-arm64.txt"
+grep -q '^E: ' "$WORK/lintian-arm64.txt" && fail "lintian reports errors in the arm64 package"
+echo "arm64 package: $(stat -c %s "$arm") bytes (amd64: $(stat -c %s "$deb")); Depends: $arm_depends"
 
 # A fresh Debian 12 with apt and nothing else; the package is installed,
 # run and removed while mmdebstrap has the root set up (network, /dev, /proc).

@@ -1,6 +1,7 @@
-# cmake -DSONGGEN=... -DSCORE=... -DEXPECTED=... -DOUTPUT=... -P reproduce.cmake
-# Runs the song generator and fails unless its output equals EXPECTED byte for byte.
-execute_process(COMMAND "${SONGGEN}" "${SCORE}" "${OUTPUT}" RESULT_VARIABLE status)
+# cmake -DSONGGEN=... -DSCORE=... -DEXPECTED=... -DOUTPUT=... [-DLAUNCHER=...] -P reproduce.cmake
+# Runs the song generator (through LAUNCHER if one is given, as in a cross
+# build) and fails unless its output equals EXPECTED byte for byte.
+execute_process(COMMAND ${LAUNCHER} "${SONGGEN}" "${SCORE}" "${OUTPUT}" RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "songgen failed (${status})")
 endif()

@@ -27,9 +27,11 @@ std::string scoreText(std::string_view header, std::string_view rows, int firstE
                       int end = 64) {
     std::string text(header);
     text += rows;
-    for (int r = firstEmpty; r < end; ++r)
-        text += (r < 10 ? "0" : "") + std::to_string(r) +
-                " | --- .. ... | --- .. ... | --- .. ... | --- .. ...\n";
+    for (int r = firstEmpty; r < end; ++r) {
+        if (r < 10) text += '0';
+        text += std::to_string(r);
+        text += " | --- .. ... | --- .. ... | --- .. ... | --- .. ...\n";
+    }
     return text;
 }
 

@@ -1,7 +1,8 @@
-# cmake -DTOOL=invite-tool -DOUTPUT=specimen.png -P font_sheet_check.cmake
-# The specimen command succeeds and writes a PNG of the expected size.
+# cmake -DTOOL=invite-tool -DOUTPUT=specimen.png [-DLAUNCHER=...] -P font_sheet_check.cmake
+# The specimen command (started through LAUNCHER if one is given, as in a
+# cross build) succeeds and writes a PNG of the expected size.
 file(REMOVE "${OUTPUT}")
-execute_process(COMMAND "${TOOL}" specimen "${OUTPUT}" RESULT_VARIABLE status)
+execute_process(COMMAND ${LAUNCHER} "${TOOL}" specimen "${OUTPUT}" RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "invite-tool specimen failed (${status})")
 endif()

@@ -1,8 +1,9 @@
-# cmake -DFONTGEN=... -DLARGE=... -DSMALL=... -DASSETS=... -DOUTPUT=... -P fontgen_reproduces.cmake
-# Runs the font generator and fails unless its blob and tables equal the
-# committed ones byte for byte.
+# cmake -DFONTGEN=... -DLARGE=... -DSMALL=... -DASSETS=... -DOUTPUT=... [-DLAUNCHER=...] -P fontgen_reproduces.cmake
+# Runs the font generator (through LAUNCHER if one is given, as in a cross
+# build) and fails unless its blob and tables equal the committed ones byte
+# for byte.
 file(MAKE_DIRECTORY "${OUTPUT}")
-execute_process(COMMAND "${FONTGEN}" "${LARGE}" "${SMALL}" "${OUTPUT}" RESULT_VARIABLE status)
+execute_process(COMMAND ${LAUNCHER} "${FONTGEN}" "${LARGE}" "${SMALL}" "${OUTPUT}" RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "fontgen failed (${status})")
 endif()
