@@ -3,7 +3,8 @@
 # Usage: scripts/install-deps.sh [run|test|windows|windows-test|web|web-test|sources]
 #   (default: test, which is a superset of run; windows: the cross-build for
 #   Windows, windows-test: that and wine to test it; web: the WebAssembly
-#   build, web-test: that and chromium to test it; sources: only make
+#   build, web-test: that and chromium, firefox-esr, WebKitGTK, Xvfb and
+#   PulseAudio to test it; sources: only make
 #   Debian's source packages reachable, which `apt-get source libsdl2` needs)
 # Runs apt-get as root, or through sudo. Safe to run again and again.
 set -euo pipefail
@@ -39,6 +40,11 @@ web_packages=(
 )
 web_test_packages=(
   "${web_packages[@]}" chromium
+  # Firefox and WebKit (MiniBrowser driven by WebKitWebDriver) run headed
+  # under Xvfb and play into a PulseAudio daemon's null sink.
+  firefox-esr webkit2gtk-driver gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-plugins-bad gstreamer1.0-gl gstreamer1.0-pulseaudio
+  pulseaudio xvfb xauth
 )
 # Debian's npm, unless the node at hand brings its own.
 command -v npm >/dev/null || web_test_packages+=(npm)
