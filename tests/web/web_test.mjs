@@ -8,8 +8,15 @@ import assert from 'node:assert/strict';
 import zlib from 'node:zlib';
 
 import {chromium} from './engines.mjs';
+import {memoryLimits} from './wasm_memory.mjs';
 import {StartText, audioState, figureBook, overlayText, pageTime, pageUrl, sleep, waitForOverlay,
         waitForPageTime} from './page_checks.mjs';
+
+const MiB = 1024 * 1024;
+// The module's heap may grow to this (app/web/CMakeLists.txt), which holds
+// the song rendered at this rate.
+const HeapCapBytes = 64 * MiB;
+const HighestRate = 96000;
 
 const book = figureBook('chromium');
 const figures = book.figures;
@@ -115,6 +122,34 @@ describe('the invite page in chromium', () => {
         figures.pageBytes = raw;
         figures.pageBytesGzip = compressed;
         assert.ok(compressed < 600_000, `${compressed} bytes gzipped`);
+    });
+
+    // Phones refuse to reserve a large heap: the module's is capped at what
+    // the demo needs, with room to spare, at the highest rate a browser is
+    // likely to run its audio context at.
+    it(`caps its heap at ${HeapCapBytes / MiB} MiB, and plays with the song rendered at ${HighestRate} Hz`, async () => {
+        const wasm = Buffer.from(await (await fetch(new URL('tiral25-invite.wasm', pageUrl))).arrayBuffer());
+        const limits = memoryLimits(wasm);
+        figures.heapInitialMiB = limits.initial / MiB;
+        figures.heapCapMiB = limits.maximum / MiB;
+        assert.equal(limits.maximum, HeapCapBytes);
+        await inChromium({}, async tab => {
+            await waitForOverlay(tab, StartText);
+            await tab.click('#overlay');
+            await waitForPageTime(tab, 0.5, 15000);
+            const audio = await audioState(tab);
+            assert.equal(audio?.state, 'running');
+            assert.equal(audio.song.rate, HighestRate);
+            const used = await tab.evaluate('Module.HEAP8.length');
+            figures[`heapAt${HighestRate}HzMiB`] = Number((used / MiB).toFixed(1));
+            assert.ok(used <= HeapCapBytes, `${used} bytes`);
+            assert.deepEqual(tab.problems, []);
+        }, {beforeLoad: page => page.evaluateOnNewDocument(rate => {
+            const Native = window.AudioContext;
+            window.AudioContext = class extends Native {
+                constructor(options) { super({...options, sampleRate: rate}); }
+            };
+        }, HighestRate)});
     });
 });
 
