@@ -72,6 +72,8 @@ async function puppeteerTab(browser, url, {quiet, beforeLoad}) {
 // make sound and spoil every check of what happens before a click.
 export const chromium = {
     name: 'chromium',
+    // Without a sound server it plays into a silent output of its own.
+    playsWithoutSoundServer: true,
     executable: process.env.CHROMIUM ?? '/usr/bin/chromium',
     async launch({autoplay = false, extraArgs = []} = {}) {
         mustExist(this.executable, 'chromium');
@@ -112,6 +114,8 @@ export const chromium = {
 // headed on the X display. Every evaluate counts as a user gesture there.
 export const firefox = {
     name: 'firefox',
+    // Without a sound server its audio contexts stay "suspended".
+    playsWithoutSoundServer: false,
     executable: process.env.FIREFOX ?? '/usr/bin/firefox-esr',
     async launch({autoplay = false} = {}) {
         mustExist(this.executable, 'firefox');
@@ -163,6 +167,8 @@ const WebDriverKeys = {'Escape': '\uE00C', 'Enter': '\uE007', ' ': ' '};
 // for the requests, as WebDriver has no network events.
 export const webkit = {
     name: 'webkit',
+    // Without a sound server GStreamer plays into a silent sink.
+    playsWithoutSoundServer: true,
     driver: process.env.WEBKIT_WEBDRIVER ?? '/usr/bin/WebKitWebDriver',
     miniBrowser: process.env.WEBKIT_MINIBROWSER ?? '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
     async launch({autoplay = false} = {}) {

@@ -89,15 +89,6 @@ export function nativeSong(rate) {
     return songs.get(rate);
 }
 
-// The first sample of the song this loud (as a share of full scale): where
-// the sound is first heard.
-export const OnsetLevel = 0.002;
-export function songOnsetSeconds(rate) {
-    const song = nativeSong(rate);
-    const index = song.findIndex(v => Math.abs(v) / 32768 >= OnsetLevel);
-    return index / rate;
-}
-
 // The reference times to try for a screenshot taken between two readings of
 // the page's t: the status line shows the frame before the one on screen at
 // most, and the picture is one of the frames drawn in between.
@@ -122,9 +113,11 @@ export async function canvasPicture(tab) {
 }
 
 // Listens to the sound the page makes, from before the click: every
-// ScriptProcessorNode the page makes (SDL's output) is tapped by an analyser
-// that records the audio clock's time at which the first sound came out of
-// it and the loudest sample. The record is window.inviteTestSound.
+// ScriptProcessorNode the page makes (SDL's output) is tapped by an analyser.
+// window.inviteTestSound records the loudest sample so far, and its hear()
+// reads, at one instant, the demo's t, the audio clock, the output latency
+// the browser reports and the last HeardSamples samples the output rendered.
+export const HeardSamples = 4096;
 export const ListenToTheSound = `(() => {
     const make = AudioContext.prototype.createScriptProcessor ??
                  BaseAudioContext.prototype.createScriptProcessor;
@@ -135,23 +128,50 @@ export const ListenToTheSound = `(() => {
         analyser.fftSize = 32768;
         node.connect(analyser);
         const block = new Float32Array(analyser.fftSize);
-        const record = window.inviteTestSound = {onset: null, peak: 0};
+        const record = window.inviteTestSound = {
+            peak: 0,
+            hear() {
+                const t = window.inviteDemoTime(), clock = context.currentTime;
+                analyser.getFloatTimeDomainData(block);
+                return {t, clock, rate: context.sampleRate,
+                        latency: (context.outputLatency || 0) + (context.baseLatency || 0),
+                        samples: Array.from(block.subarray(block.length - ${HeardSamples}))};
+            },
+        };
         const timer = setInterval(() => {
             if (context.state === 'closed') {
                 clearInterval(timer);
                 return;
             }
-            const now = context.currentTime;
             analyser.getFloatTimeDomainData(block);
-            for (let i = 0; i < block.length; ++i) {
-                const level = Math.abs(block[i]);
-                if (record.onset === null && level >= ${OnsetLevel}) {
-                    record.onset = now - (block.length - i) / context.sampleRate;
-                }
-                record.peak = Math.max(record.peak, level);
-            }
-        }, 25);
+            for (let i = 0; i < block.length; ++i) record.peak = Math.max(record.peak, Math.abs(block[i]));
+        }, 100);
         return node;
     };
     return true;
 })()`;
+
+// Where in the song the samples of a hear() reading are, searched within
+// `around` seconds of the song position `expected`: the song position (in
+// seconds) of the sample after the last one, or null when the samples are
+// not the song's there. The page plays the song's 16-bit samples as floats
+// (v / 32768), so they match to the last bit but for rounding.
+export function songPositionOf(samples, rate, expected, around = 3) {
+    const song = nativeSong(rate);
+    const wanted = samples.map(v => Math.round(v * 32768));
+    // A loud sample to anchor the search on: silence matches anywhere.
+    let anchor = 0;
+    for (let i = 1; i < wanted.length; ++i) if (Math.abs(wanted[i]) > Math.abs(wanted[anchor])) anchor = i;
+    if (Math.abs(wanted[anchor]) < 64) return null;
+    const from = Math.max(0, Math.round((expected - around) * rate) - wanted.length);
+    const to = Math.min(song.length - wanted.length, Math.round((expected + around) * rate));
+    let best = null;
+    for (let p = from; p <= to; ++p) {
+        if (Math.abs(song[p + anchor] - wanted[anchor]) > 1) continue;
+        let i = 0;
+        while (i < wanted.length && Math.abs(song[p + i] - wanted[i]) <= 1) ++i;
+        if (i === wanted.length &&
+            (best === null || Math.abs(p - expected * rate) < Math.abs(best - expected * rate))) best = p;
+    }
+    return best === null ? null : (best + wanted.length) / rate;
+}

@@ -16,7 +16,7 @@ const MiB = 1024 * 1024;
 // The module's heap may grow to this (app/web/CMakeLists.txt), which holds
 // the song rendered at this rate.
 const HeapCapBytes = 64 * MiB;
-const HighestRate = 96000;
+const HighestRate = 192000;
 
 const book = figureBook('chromium');
 const figures = book.figures;
