@@ -61,7 +61,7 @@ async function puppeteerTab(browser, url, {quiet, beforeLoad}) {
         problems,
         evaluate: expression => quiet(page, expression),
         click: selector => page.click(selector),
-        press: key => page.keyboard.press(key === ' ' ? 'Space' : key),
+        press: key => page.keyboard.press(key),
         screenshot: async () => Buffer.from(await page.screenshot({type: 'png'})),
         requests: async () => requests,
     };

@@ -115,8 +115,9 @@ export async function canvasPicture(tab) {
 // Listens to the sound the page makes, from before the click: every
 // ScriptProcessorNode the page makes (SDL's output) is tapped by an analyser.
 // window.inviteTestSound records the loudest sample so far, and its hear()
-// reads, at one instant, the demo's t, the audio clock, the output latency
-// the browser reports and the last HeardSamples samples the output rendered.
+// reads, at one instant, the demo's t, the audio clock, the page's clock
+// (performance.now()), the output latency the browser reports and the last
+// HeardSamples samples the output rendered.
 export const HeardSamples = 4096;
 export const ListenToTheSound = `(() => {
     const make = AudioContext.prototype.createScriptProcessor ??
@@ -131,9 +132,9 @@ export const ListenToTheSound = `(() => {
         const record = window.inviteTestSound = {
             peak: 0,
             hear() {
-                const t = window.inviteDemoTime(), clock = context.currentTime;
+                const t = window.inviteDemoTime(), clock = context.currentTime, now = performance.now();
                 analyser.getFloatTimeDomainData(block);
-                return {t, clock, rate: context.sampleRate,
+                return {t, clock, now, rate: context.sampleRate,
                         latency: (context.outputLatency || 0) + (context.baseLatency || 0),
                         samples: Array.from(block.subarray(block.length - ${HeardSamples}))};
             },
