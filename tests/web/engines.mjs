@@ -178,12 +178,22 @@ export const webkit = {
         const port = await freePort();
         const log = [];
         const server = spawn(this.driver, [`--port=${port}`, '--host=127.0.0.1'], {
-            // WebGL on the CPU (llvmpipe).
-            env: {...process.env, LIBGL_ALWAYS_SOFTWARE: '1'},
+            // WebGL on the CPU (llvmpipe). With accelerated compositing
+            // WebKitGTK 2.50's compositor thread crashes in Mesa 22's
+            // software rasteriser within a minute of the demo: without it
+            // the page is composited in software, WebGL still on llvmpipe.
+            env: {...process.env, LIBGL_ALWAYS_SOFTWARE: '1', WEBKIT_DISABLE_COMPOSITING_MODE: '1'},
             stdio: ['ignore', 'pipe', 'pipe'],
         });
-        server.stdout.on('data', chunk => log.push(String(chunk)));
-        server.stderr.on('data', chunk => log.push(String(chunk)));
+        // What the driver and the browser say goes to a file beside the
+        // pictures (WEBKIT_LOG), for a test that fails.
+        const logFile = process.env.WEBKIT_LOG ? fs.createWriteStream(process.env.WEBKIT_LOG, {flags: 'a'}) : null;
+        const note = chunk => {
+            log.push(String(chunk));
+            logFile?.write(chunk);
+        };
+        server.stdout.on('data', note);
+        server.stderr.on('data', note);
         const base = `http://127.0.0.1:${port}`;
         async function wd(method, route, body) {
             const response = await fetch(base + route, {
