@@ -16,7 +16,8 @@ import path from 'node:path';
 import {Engines} from './engines.mjs';
 import {ListenToTheSound, PageTimeExpression, StartText, audioState, canvasPicture, candidateTimes,
         figureBook, nativeSong, outDir, overlayText, pageTime, pageUrl, referenceFrame, sleep,
-        songPositionOf, waitForOverlay, waitForPageTime, waitUntil} from './page_checks.mjs';
+        TimeTheFrames, frameCostsByScene, songPositionOf, waitForOverlay, waitForPageTime, waitUntil}
+        from './page_checks.mjs';
 import {matches, score} from './picture_match.mjs';
 
 const engineNames = (process.env.INVITE_WEB_ENGINES ?? 'chromium').split(',').filter(Boolean);
@@ -71,6 +72,7 @@ for (const name of engineNames) {
             figures.loadToStartScreenWallMs = Date.now() - opened;
             loadedAt = Date.now();
             await tab.evaluate(ListenToTheSound);
+            await tab.evaluate(TimeTheFrames);
         });
         after(async () => {
             await browser?.close();
@@ -166,6 +168,9 @@ for (const name of engineNames) {
         });
 
         it('makes no request after the page has loaded', async () => {
+            // (Informative: what each frame cost, scene by scene, so far.)
+            figures.frameCostMs = frameCostsByScene(await tab.evaluate('window.inviteFrameCosts'));
+
             const late = (await tab.requests()).filter(r => r.at > loadedAt).map(r => r.url);
             assert.deepEqual(late, []);
         });

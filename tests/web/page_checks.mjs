@@ -176,3 +176,34 @@ export function songPositionOf(samples, rate, expected, around = 3) {
     }
     return best === null ? null : (best + wanted.length) / rate;
 }
+
+// Times each animation-frame callback from the next one on (the demo's
+// frame loop is one): window.inviteFrameCosts gets [ms, demo t] pairs.
+export const TimeTheFrames = `(() => {
+    const original = window.requestAnimationFrame.bind(window);
+    const costs = window.inviteFrameCosts = [];
+    window.requestAnimationFrame = callback => original(now => {
+        const began = performance.now();
+        callback(now);
+        const t = window.inviteDemoTime ? window.inviteDemoTime() : null;
+        if (t !== null && costs.length < 20000) costs.push([performance.now() - began, t]);
+    });
+    return true;
+})()`;
+
+// The scenes' spans of demo time, for figures by scene.
+export const SceneSpans = [[0, 12, 'signature'], [12, 18, 'signature, wave'], [18, 30, 'wave, slogan'],
+                           [30, 63, 'invitation'], [63, 90, 'greetings'], [90, 114, 'signature again']];
+
+// The median and 95th percentile frame cost (ms) in each scene's span.
+export function frameCostsByScene(costs) {
+    const result = {};
+    for (const [from, to, name] of SceneSpans) {
+        const ms = costs.filter(([, t]) => t >= from && t < to).map(([cost]) => cost).sort((a, b) => a - b);
+        if (ms.length < 10) continue;
+        result[`${from}-${to} s ${name}`] = {median: Number(ms[ms.length >> 1].toFixed(2)),
+                                             p95: Number(ms[Math.floor(0.95 * ms.length)].toFixed(2)),
+                                             frames: ms.length};
+    }
+    return result;
+}
