@@ -121,7 +121,8 @@ run_tests() {  # LABEL FILE [VAR=VALUE...]
   local label=$1 file=$2 log="$out/node-test-$1.log"
   shift 2
   echo "--- web tests: $label"
-  (cd tests/web && env INVITE_WEB_URL="http://127.0.0.1:$port/" INVITE_WEB_OUT="$out" INVITE_TOOL="$tool" "$@" \
+  (cd tests/web && env INVITE_WEB_URL="http://127.0.0.1:$port/" INVITE_WEB_OUT="$out" INVITE_TOOL="$tool" \
+     WEBKIT_LOG="$out/webkit-$label.log" "$@" \
      node --test ${INVITE_WEB_TESTS:+--test-name-pattern="$INVITE_WEB_TESTS"} "$file") 2>&1 | tee "$log" || true
   local p f
   p=$(sed -n 's/^[^a-z]*pass \([0-9][0-9]*\)$/\1/p' "$log" | tail -1)

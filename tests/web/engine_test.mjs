@@ -28,7 +28,7 @@ const PictureTimes = [1, 15, 25, 40, 70];  // seconds of demo time
 // this closely (seconds).
 const LargestSoundOffset = 0.05;
 
-const book = figureBook(`engines-${sound.replace(/\W+/g, '-')}`);
+const book = figureBook(`${engineNames.join('-')}-${sound.replace(/\W+/g, '-')}`);
 
 for (const name of engineNames) {
     const engine = Engines[name];
