@@ -119,13 +119,19 @@ for (const name of engineNames) {
                           `at t = ${r.t} s the output is not the song within 3 s of there`);
                 const base = readings[0] ?? r;
                 const lost = (r.now - base.now) / 1000 - (r.clock - base.clock);
-                readings.push({...r, offset: r.t - (rendered - r.latency), lost});
+                // The song's own jumps against the audio clock: the output
+                // broke up (a buffer played twice or skipped).
+                const jump = readings.length ? (rendered - readings.at(-1).rendered) - (r.clock - base.clock -
+                                                (readings.at(-1).clock - base.clock)) : 0;
+                readings.push({...r, samples: null, rendered, offset: r.t - (rendered - r.latency), lost, jump});
                 await sleep(250);
             }
             const ms = v => Math.round(1000 * v);
             figures.pictureToSoundOffsetMs = readings.map(r => ms(r.offset));
             figures.outputLostMs = readings.map(r => ms(r.lost));
             figures.outputLatencyMs = ms(Math.max(...readings.map(r => r.latency)));
+            const jumps = readings.filter(r => Math.abs(r.jump) > 0.02).map(r => ms(r.jump));
+            if (jumps.length) figures.songJumpsMs = jumps;
             const peak = await tab.evaluate('window.inviteTestSound.peak');
             figures.peak = Number(peak.toFixed(3));
             assert.ok(peak > 0.01, `the output's peak is ${peak}`);
@@ -133,7 +139,9 @@ for (const name of engineNames) {
             assert.ok(Math.abs(worst.offset - worst.lost) <= LargestSoundOffset,
                       `the picture is ${ms(worst.offset)} ms ahead of the sound heard, the output having ` +
                       `lost ${ms(worst.lost)} ms (readings: ${figures.pictureToSoundOffsetMs.join(', ')} ms; ` +
-                      `lost: ${figures.outputLostMs.join(', ')} ms)`);
+                      `lost: ${figures.outputLostMs.join(', ')} ms)` +
+                      (jumps.length ? `; the output broke up, the song jumping by ${jumps.join(', ')} ms ` +
+                                      'against the audio clock (a machine too busy to feed the sound in time)' : ''));
             // The frames follow the demo's clock: the status line shows the
             // last frame's t, a frame or a few behind it.
             const r = await tab.evaluate(`({t: window.inviteDemoTime(), shown: ${PageTimeExpression}})`);
