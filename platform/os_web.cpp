@@ -20,9 +20,11 @@ constexpr int NoCryptoSource = 1;
 }  // namespace
 
 // Time of day in milliseconds with a fraction: the page's time origin plus
-// the monotonic time since then.
+// the monotonic time since then, as the page's clock counts it. The page
+// (index.html) holds that clock still from the start of a run until its
+// sound is heard, so that the demo clock starts with the sound.
 EM_JS(double, browserTimeOfDayMilliseconds, (), {
-    return performance.timeOrigin + performance.now();
+    return performance.timeOrigin + (Module.inviteClock ? Module.inviteClock() : performance.now());
 });
 
 // The newest standard-output line goes to the status element; it is written

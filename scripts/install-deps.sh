@@ -3,7 +3,8 @@
 # Usage: scripts/install-deps.sh [run|test|windows|windows-test|web|web-test|arm64|release|sources]
 #   (default: test, which is a superset of run; windows: the cross-build for
 #   Windows, windows-test: that and wine to test it; web: the WebAssembly
-#   build, web-test: that and chromium to test it; arm64: the cross-build for
+#   build, web-test: that and chromium, firefox-esr,
+#   WebKitGTK, Xvfb and PulseAudio to test it; arm64: the cross-build for
 #   64-bit ARM Linux with Debian's arm64 libraries beside the machine's own
 #   (multiarch), and qemu to run it; release: what
 #   scripts/release.sh needs on top of the Windows and web builds (the
@@ -45,6 +46,11 @@ web_packages=(
 )
 web_test_packages=(
   "${web_packages[@]}" chromium
+  # Firefox and WebKit (MiniBrowser driven by WebKitWebDriver) run headed
+  # under Xvfb and play into a PulseAudio daemon's null sink.
+  firefox-esr webkit2gtk-driver gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-plugins-bad gstreamer1.0-gl gstreamer1.0-pulseaudio
+  pulseaudio xvfb xauth
 )
 # Libraries named NAME:arm64 install beside the machine's own (multiarch).
 arm64_packages=(

@@ -6,7 +6,8 @@
 #  3. a short run of the module fuzzer;
 #  4. the Windows build, its unit and end-to-end tests under wine
 #     (scripts/test-windows.sh).
-#  5. the web build in headless chromium (scripts/test-web.sh);
+#  5. the web build in chromium, firefox and WebKit, with and without a sound
+#     server, and on emulated phones (scripts/test-web.sh);
 #  6. the 64-bit ARM Linux build, its unit and end-to-end tests under qemu
 #     (scripts/test-linux-arm64.sh);
 #  7. the release, built once and checked as a user gets it: contents and
@@ -47,7 +48,7 @@ scripts/fuzz-music.sh 30 || status=1  # a short clean run of the module fuzzer (
 echo "--- Windows build: unit and end-to-end tests under wine"
 scripts/test-windows.sh || status=1
 
-echo "--- web build: the page in headless chromium"
+echo "--- web build: the page in chromium, firefox and WebKit"
 scripts/test-web.sh 2>&1 | tee build/test-web.log || status=1
 
 echo "--- arm64 Linux build: unit and end-to-end tests under qemu"

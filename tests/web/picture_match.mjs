@@ -5,8 +5,9 @@
 // background in one has a pixel of nearly the same colour close by in the
 // other, both ways, and both have about as much background.
 //
-// The pixels are decoded and compared inside a blank page of the same
-// browser (its PNG decoder and canvas), so the tests need no image library.
+// The pictures are decoded (png.mjs) and compared in node, whichever
+// browser took them.
+import {decodePng} from './png.mjs';
 
 export const Background = [12, 12, 12];
 export const MatchRules = {
@@ -17,18 +18,9 @@ export const MatchRules = {
     largestBackgroundGap: 0.03,
 };
 
-// Runs in the blank page: decodes two PNGs (data URLs) and scores them.
-async function scoreInPage(referenceUrl, actualUrl, rules, background) {
-    async function pixels(url) {
-        const image = new Image();
-        image.src = url;
-        await image.decode();
-        const canvas = new OffscreenCanvas(image.width, image.height);
-        const context = canvas.getContext('2d');
-        context.drawImage(image, 0, 0);
-        return context.getImageData(0, 0, image.width, image.height);
-    }
-    const [reference, actual] = await Promise.all([pixels(referenceUrl), pixels(actualUrl)]);
+// Scores a picture (decoded RGBA pixels) against a reference PNG file.
+export function score(referencePng, actual, rules = MatchRules, background = Background) {
+    const reference = decodePng(referencePng);
     if (reference.width !== actual.width || reference.height !== actual.height) {
         return {sizeMismatch: true, reference: [reference.width, reference.height],
                 actual: [actual.width, actual.height]};
@@ -90,16 +82,4 @@ export function matches(score, rules = MatchRules) {
            score.extra <= rules.largestUnmatched &&
            score.backgroundGap <= rules.largestBackgroundGap &&
            (score.referenceForeground === 0) === (score.actualForeground === 0);
-}
-
-// A scorer bound to a blank page of `browser`.
-export async function pictureScorer(browser) {
-    const page = await browser.newPage();
-    await page.goto('about:blank');
-    return {
-        score: (referencePng, actualPng, rules = MatchRules) => page.evaluate(scoreInPage,
-            'data:image/png;base64,' + referencePng.toString('base64'),
-            'data:image/png;base64,' + actualPng.toString('base64'), rules, Background),
-        close: () => page.close(),
-    };
 }
