@@ -52,11 +52,16 @@ engines=${INVITE_WEB_ENGINES:-chromium,firefox,webkit}
 
 # Everything started here is stopped on the way out, whatever happens.
 server='' display_pid='' sound_pid=''
+# Stops a process of ours and waits for it; that it ended on the signal is
+# no failure.
+stop() {
+  [ -n "$1" ] || return 0
+  kill "$1" 2>/dev/null || return 0
+  wait "$1" 2>/dev/null || true
+}
 passed=0 failed=0
 finish() {
-  for pid in $sound_pid $display_pid $server; do
-    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  done
+  for pid in $sound_pid $display_pid $server; do stop "$pid"; done
   [ "$counted" = 1 ] || echo "0% tests passed, 1 tests failed out of 1"
 }
 trap finish EXIT
@@ -156,8 +161,8 @@ for sound in "no sound server" pulseaudio; do
       INVITE_WEB_ENGINES="$engine" INVITE_WEB_SOUND="$sound"
   done
 done
-kill "$sound_pid" 2>/dev/null && wait "$sound_pid" 2>/dev/null; sound_pid=''
-kill "$display_pid" 2>/dev/null && wait "$display_pid" 2>/dev/null; display_pid=''
+stop "$sound_pid"; sound_pid=''
+stop "$display_pid"; display_pid=''
 
 total=$((passed + failed))
 counted=1
