@@ -18,16 +18,21 @@ for file in /usr/bin/tiral25-invite /usr/bin/invite-tool \
     /usr/share/doc/tiral25-invite/copyright /usr/share/doc/tiral25-invite/changelog.gz; do
     grep -qxF "$file" "$WORK/files" || fail "the package has no $file"
 done
-[ "$(dpkg-deb -f "$deb" Version)" = "$VERSION" ] || fail "the package's version is $(dpkg-deb -f "$deb" Version)"
-[ "$(dpkg-deb -f "$deb" Architecture)" = amd64 ] || fail "the package is for $(dpkg-deb -f "$deb" Architecture)"
-depends=$(dpkg-deb -f "$deb" Depends)
-grep -q 'libsdl2-2.0-0' <<<"$depends" || fail "Depends does not name SDL2: $depends"
-grep -q 'libc6 (>= ' <<<"$depends" || fail "Depends has no versioned libc6: $depends"
-dpkg-deb -c "$deb" | awk '$2 != "root/root" { print; bad = 1 } END { exit bad }' || fail "files not owned by root"
-
-lintian --tag-display-limit 0 "$deb" >"$WORK/lintian.txt" 2>&1 || true
-cat "$WORK/lintian.txt"
-grep -q '^E: ' "$WORK/lintian.txt" && fail "lintian reports errors"
+# The control fields, owners and lintian of one package: check_package DEB ARCH NAME
+check_package() {
+    local deb=$1 arch=$2 name=$3 depends
+    [ "$(dpkg-deb -f "$deb" Version)" = "$VERSION" ] || fail "$name's version is $(dpkg-deb -f "$deb" Version)"
+    [ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] || fail "$name is for $(dpkg-deb -f "$deb" Architecture)"
+    depends=$(dpkg-deb -f "$deb" Depends)
+    grep -q 'libsdl2-2.0-0' <<<"$depends" || fail "$name's Depends does not name SDL2: $depends"
+    grep -q 'libc6 (>= ' <<<"$depends" || fail "$name's Depends has no versioned libc6: $depends"
+    dpkg-deb -c "$deb" | awk '$2 != "root/root" { print; bad = 1 } END { exit bad }' || fail "$name has files not owned by root"
+    lintian --tag-display-limit 0 "$deb" >"$WORK/lintian-$arch.txt" 2>&1 || true
+    cat "$WORK/lintian-$arch.txt"
+    grep -q '^E: ' "$WORK/lintian-$arch.txt" && fail "lintian reports errors in $name"
+    return 0
+}
+check_package "$deb" amd64 "the package"
 
 arm=$RELEASE/tiral25-invite_${VERSION}_arm64.deb
 [ -f "$arm" ] || fail "$arm is missing"
@@ -40,16 +45,8 @@ for program in tiral25-invite invite-tool; do
     [ "$(od -An -tu2 -j18 -N2 "$WORK/arm64-files/usr/bin/$program" | tr -d ' ')" = 183 ] ||
         fail "the arm64 package's $program is not a 64-bit ARM program"
 done
-[ "$(dpkg-deb -f "$arm" Version)" = "$VERSION" ] || fail "the arm64 package's version is $(dpkg-deb -f "$arm" Version)"
-[ "$(dpkg-deb -f "$arm" Architecture)" = arm64 ] || fail "the arm64 package is for $(dpkg-deb -f "$arm" Architecture)"
-arm_depends=$(dpkg-deb -f "$arm" Depends)
-grep -q 'libsdl2-2.0-0' <<<"$arm_depends" || fail "the arm64 package's Depends does not name SDL2: $arm_depends"
-grep -q 'libc6 (>= ' <<<"$arm_depends" || fail "the arm64 package's Depends has no versioned libc6: $arm_depends"
-dpkg-deb -c "$arm" | awk '$2 != "root/root" { print; bad = 1 } END { exit bad }' || fail "arm64 files not owned by root"
-lintian --tag-display-limit 0 "$arm" >"$WORK/lintian-arm64.txt" 2>&1 || true
-cat "$WORK/lintian-arm64.txt"
-grep -q '^E: ' "$WORK/lintian-arm64.txt" && fail "lintian reports errors in the arm64 package"
-echo "arm64 package: $(stat -c %s "$arm") bytes (amd64: $(stat -c %s "$deb")); Depends: $arm_depends"
+check_package "$arm" arm64 "the arm64 package"
+echo "arm64 package: $(stat -c %s "$arm") bytes (amd64: $(stat -c %s "$deb")); Depends: $(dpkg-deb -f "$arm" Depends)"
 
 # A fresh Debian 12 with apt and nothing else; the package is installed,
 # run and removed while mmdebstrap has the root set up (network, /dev, /proc).
