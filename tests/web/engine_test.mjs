@@ -132,6 +132,10 @@ for (const name of engineNames) {
             figures.outputLatencyMs = ms(Math.max(...readings.map(r => r.latency)));
             const jumps = readings.filter(r => Math.abs(r.jump) > 0.02).map(r => ms(r.jump));
             if (jumps.length) figures.songJumpsMs = jumps;
+            if (!engine.mayReadOutputLatency) {
+                assert.equal(await tab.evaluate('window.inviteLatencyReadings'), 0,
+                             `the page read AudioContext.outputLatency, which can freeze ${name}'s tab`);
+            }
             const peak = await tab.evaluate('window.inviteTestSound.peak');
             figures.peak = Number(peak.toFixed(3));
             assert.ok(peak > 0.01, `the output's peak is ${peak}`);

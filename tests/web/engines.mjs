@@ -27,6 +27,11 @@ import puppeteer from 'puppeteer-core';
 // that the page keeps free.
 export const Viewport = {width: 672, height: 464};
 
+// No single command to a browser takes long: one that has not been answered
+// in this time means the browser hangs, and the test fails then rather than
+// after puppeteer's three minutes.
+const ProtocolTimeoutMs = 60000;
+
 const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
 
 function mustExist(file, what) {
@@ -74,6 +79,7 @@ export const chromium = {
     name: 'chromium',
     // Without a sound server it plays into a silent output of its own.
     playsWithoutSoundServer: true,
+    mayReadOutputLatency: true,
     executable: process.env.CHROMIUM ?? '/usr/bin/chromium',
     async launch({autoplay = false, extraArgs = []} = {}) {
         mustExist(this.executable, 'chromium');
@@ -81,6 +87,7 @@ export const chromium = {
         const browser = await puppeteer.launch({
             executablePath: this.executable,
             headless: true,
+            protocolTimeout: ProtocolTimeoutMs,
             // The closed network, no first-run or background traffic; a fresh profile.
             args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
                    '--disable-background-networking', '--disable-component-update', '--disable-sync',
@@ -116,12 +123,17 @@ export const firefox = {
     name: 'firefox',
     // Without a sound server its audio contexts stay "suspended".
     playsWithoutSoundServer: false,
+    // Its first readings of AudioContext.outputLatency can deadlock the tab
+    // with PulseAudio (the page's thread waits on the sound server holding a
+    // lock the audio callback needs): the page must not make them.
+    mayReadOutputLatency: false,
     executable: process.env.FIREFOX ?? '/usr/bin/firefox-esr',
     async launch({autoplay = false} = {}) {
         mustExist(this.executable, 'firefox');
         needsDisplay('firefox');
         const browser = await puppeteer.launch({
             browser: 'firefox',
+            protocolTimeout: ProtocolTimeoutMs,
             executablePath: this.executable,
             headless: false,
             extraPrefsFirefox: {
@@ -169,6 +181,7 @@ export const webkit = {
     name: 'webkit',
     // Without a sound server GStreamer plays into a silent sink.
     playsWithoutSoundServer: true,
+    mayReadOutputLatency: true,
     driver: process.env.WEBKIT_WEBDRIVER ?? '/usr/bin/WebKitWebDriver',
     miniBrowser: process.env.WEBKIT_MINIBROWSER ?? '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
     async launch({autoplay = false} = {}) {

@@ -116,10 +116,19 @@ export async function canvasPicture(tab) {
 // ScriptProcessorNode the page makes (SDL's output) is tapped by an analyser.
 // window.inviteTestSound records the loudest sample so far, and its hear()
 // reads, at one instant, the demo's t, the audio clock, the page's clock
-// (performance.now()), the output latency the browser reports and the last
-// HeardSamples samples the output rendered.
+// (performance.now()), the output latency the page allows for and the last
+// HeardSamples samples the output rendered. window.inviteLatencyReadings
+// counts the page's readings of AudioContext.outputLatency.
 export const HeardSamples = 4096;
 export const ListenToTheSound = `(() => {
+    const latency = Object.getOwnPropertyDescriptor(AudioContext.prototype, 'outputLatency');
+    window.inviteLatencyReadings = 0;
+    if (latency) {
+        Object.defineProperty(AudioContext.prototype, 'outputLatency', {configurable: true, get() {
+            ++window.inviteLatencyReadings;
+            return latency.get.call(this);
+        }});
+    }
     const make = AudioContext.prototype.createScriptProcessor ??
                  BaseAudioContext.prototype.createScriptProcessor;
     AudioContext.prototype.createScriptProcessor = function (...args) {
@@ -135,7 +144,7 @@ export const ListenToTheSound = `(() => {
                 const t = window.inviteDemoTime(), clock = context.currentTime, now = performance.now();
                 analyser.getFloatTimeDomainData(block);
                 return {t, clock, now, rate: context.sampleRate,
-                        latency: (context.outputLatency || 0) + (context.baseLatency || 0),
+                        latency: window.inviteOutputLatency(context),
                         samples: Array.from(block.subarray(block.length - ${HeardSamples}))};
             },
         };
