@@ -51,9 +51,11 @@ export const waitForOverlay = (tab, text, timeout = 15000) => waitUntil(tab, `"$
     return !overlay.hidden && document.getElementById('message').textContent.includes(${JSON.stringify(text)});
 })()`, timeout);
 
-// The page's own t: the status line under the canvas, "Time: <t>".
+// The page's own t: the status line under the canvas, "Time: <t>", t in
+// the fewest digits that give it back (0.52, not 0.520).
+export const TimeLinePattern = /^Time: (\d+(?:\.\d+)?)$/;
 export const PageTimeExpression = `(() => {
-    const match = /^Time: (\\d+(?:\\.\\d+)?)$/.exec(document.getElementById('time-line').textContent);
+    const match = ${TimeLinePattern}.exec(document.getElementById('time-line').textContent);
     return match ? Number(match[1]) : null;
 })()`;
 export const pageTime = tab => tab.evaluate(PageTimeExpression);

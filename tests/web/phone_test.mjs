@@ -13,7 +13,7 @@ import assert from 'node:assert/strict';
 import {KnownDevices} from 'puppeteer-core';
 
 import {chromium} from './engines.mjs';
-import {ListenToTheSound, PageTimeExpression, StartText, audioState, pageUrl, waitForOverlay,
+import {ListenToTheSound, PageTimeExpression, StartText, TimeLinePattern, audioState, pageUrl, waitForOverlay,
         waitForPageTime, waitUntil} from './page_checks.mjs';
 
 const BarHeight = 32;  // the status line's bar under the canvas (index.html)
@@ -82,7 +82,7 @@ describe('the invite page on phones (chromium\'s emulation)', () => {
                               `the canvas fills the height above the status line: ${about}`);
                 }
                 assert.ok(screen.pageWidth <= screen.width && screen.scrolledX === 0, `nothing scrolls sideways: ${about}`);
-                assert.match(screen.lineText, /^Time: \d+\.\d{3}$/);
+                assert.match(screen.lineText, TimeLinePattern);
                 assert.ok(screen.lineFontPx >= 12 && !screen.lineClipped && line.left >= 0 &&
                           line.right <= screen.width && line.top >= canvas.bottom - 1 && line.bottom <= screen.height,
                           `the status line is readable: ${about}`);
