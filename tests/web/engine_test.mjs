@@ -115,14 +115,13 @@ for (const name of engineNames) {
             // readings are taken again.
             const readings = [], garbled = [];
             await sleep(Math.max(0, clickedAt + 1000 - Date.now(), soundAt + 500 - Date.now()));
-            while (readings.length < 12) {
+            for (; readings.length < 12; await sleep(250)) {
                 const r = await tab.evaluate('window.inviteTestSound.hear()');
                 const rendered = songPositionOf(r.samples, r.rate, r.t);
                 if (rendered === null) {
                     garbled.push(Number(r.t.toFixed(3)));
                     assert.ok(garbled.length <= 4, `at t = ${garbled.join(', ')} s the output is not the song ` +
                                                    'within 3 s of there');
-                    await sleep(250);
                     continue;
                 }
                 const base = readings[0] ?? r;
@@ -132,7 +131,6 @@ for (const name of engineNames) {
                 const jump = readings.length ? (rendered - readings.at(-1).rendered) - (r.clock - base.clock -
                                                 (readings.at(-1).clock - base.clock)) : 0;
                 readings.push({...r, samples: null, rendered, offset: r.t - (rendered - r.latency), lost, jump});
-                await sleep(250);
             }
             const ms = v => Math.round(1000 * v);
             figures.pictureToSoundOffsetMs = readings.map(r => ms(r.offset));
